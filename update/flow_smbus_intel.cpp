@@ -1,0 +1,4 @@
+#include "app/vantor_dlg.h"
+
+// Placeholder until the flow lands.
+void CVantorDlg::UpdateOverSmbusIntel() {}
