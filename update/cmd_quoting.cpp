@@ -1,0 +1,3 @@
+#include "update/cmd_quoting.h"
+
+CString QuoteProgramForCmd(const CString &programPath) { return L"\"\"" + programPath + L"\"\""; }
