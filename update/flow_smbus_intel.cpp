@@ -1,4 +1,111 @@
-#include "app/vantor_dlg.h"
+// The SMBus update flow on hosts whose PCI host bridge is Intel's: every block is checked
+// through the sum the controller echoes back.
+#include <algorithm>
+#include <array>
+#include <vector>
 
-// Placeholder until the flow lands.
-void CVantorDlg::UpdateOverSmbusIntel() {}
+#include "app/globals.h"
+#include "app/vantor_dlg.h"
+#include "board/driver_library.h"
+#include "host/wait.h"
+#include "update/smbus_command_set.h"
+#include "update/smbus_flow_steps.h"
+#include "update/working_directory.h"
+
+namespace {
+constexpr bool kIntelHost = true;
+constexpr DWORD kBeginUpdateWaitMs = 1000;
+constexpr DWORD kRewriteWaitMs = 1000;
+constexpr BYTE kErasedByte = 0xFF;
+
+using DataBlock = std::array<BYTE, kSmbusDataBlockShortLength>;
+
+bool EchoMatches(const std::array<BYTE, kSmbusStatusBlockLength> &status, const DataBlock &block) {
+    return status[3] == block[kSmbusGroupSize];
+}
+
+// Sends one group and checks its echo. A group of sixteen 0xFF bytes whose echo is wrong
+// is the erased end of the image: `streamEnds` tells the caller to send nothing more.
+bool SendCheckedGroup(const DataBlock &block, bool &streamEnds) {
+    std::array<BYTE, kSmbusStatusBlockLength> status{};
+    SendSmbusDataBlock(kSmbCmdWriteBlock, block.data(), kSmbusDataBlockShortLength);
+    SmbusReadBlock(status.data());
+    if (EchoMatches(status, block))
+        return true;
+
+    if (std::all_of(block.begin(), block.begin() + kSmbusGroupSize, [](BYTE b) { return b == kErasedByte; })) {
+        streamEnds = true;
+        return true;
+    }
+    WaitMs(kRewriteWaitMs);
+    SendSmbusDataBlock(kSmbCmdRewriteBlock, block.data(), kSmbusDataBlockShortLength);
+    SmbusReadBlock(status.data());  // not zeroed: a read that delivers nothing is judged by the first one
+    return EchoMatches(status, block);
+}
+
+// Every whole group of 16 within the first (size - 512) bytes, in file order. False when a
+// group was refused twice.
+bool StreamImage(CVantorDlg &dialog, const std::vector<BYTE> &image, bool interactive) {
+    DataBlock block{};
+    int fill = 0;
+    const int count = static_cast<int>(image.size()) - kSmbusUnsentTail;
+    for (int i = 0; i < count; ++i) {
+        if (interactive && i > 0)
+            ShowTransferProgress(dialog, i, count);
+        block[fill] = image[i];
+        if (fill < kSmbusGroupSize - 1) {
+            ++fill;
+        } else {
+            block[kSmbusGroupSize] = DataBlockChecksum(block.data());
+            bool streamEnds = false;
+            if (!SendCheckedGroup(block, streamEnds))
+                return false;
+            if (streamEnds)
+                return true;
+            block.fill(0);
+            fill = 0;
+        }
+        if (interactive)
+            DropQueuedMessage();
+    }
+    return true;
+}
+}  // namespace
+
+void CVantorDlg::UpdateOverSmbusIntel() {
+    if (!g_smbusReady) {
+        ReleaseDriverWhenReady();
+        g_restartAndExit = 1;
+        return;
+    }
+    const CString directory = EnterProgramDirectory();
+    const bool interactive = m_strCmdLine.IsEmpty();
+    if (!interactive && m_strCmdLine != L"-f") {
+        EndSmbusFlow(kIntelHost);
+        return;
+    }
+    if (!interactive)
+        RereadVersionsSilently(*this, kIntelHost);
+
+    std::vector<BYTE> image;
+    const CString refusal = LoadAcceptedImage(*this, directory, image);
+    if (!refusal.IsEmpty()) {
+        Report(refusal);
+        EndSmbusFlow(kIntelHost);
+        return;
+    }
+
+    SendSmbusCommand(kSmbCmdBeginUpdate, kIntelHost);
+    WaitMs(kBeginUpdateWaitMs);
+    if (!StreamImage(*this, image, interactive)) {
+        // The controller stays in its loader with part of the image; closing the window resumes it.
+        Report(L"Update FW Error!");
+        ReleaseDriverWhenReady();
+        return;
+    }
+
+    ReadBackVersions(*this, kIntelHost);
+    m_progress.SetPos(100);
+    Report(L"Finish!");
+    EndSmbusFlow(kIntelHost);
+}

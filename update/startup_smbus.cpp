@@ -1,4 +1,128 @@
-#include "app/vantor_dlg.h"
+// The start-up checks on boards whose lighting controller sits on the SMBus: load the two
+// libraries, read the controller's versions and weigh them against the image's name.
+#include <windows.h>
+#include <oleauto.h>
 
-// Placeholder until the SMBus start-up checks land.
-BOOL CVantorDlg::StartupChecksOverSmbus() { return TRUE; }
+#include <cwchar>
+#include <new>
+
+#include "app/globals.h"
+#include "app/vantor_dlg.h"
+#include "board/driver_library.h"
+#include "framework/afxwinapp.h"
+#include "host/log.h"
+#include "host/registry.h"
+#include "host/tool_version.h"
+#include "host/wait.h"
+#include "update/firmware_image.h"
+#include "update/image_name.h"
+#include "update/smbus_command_set.h"
+#include "update/smbus_image_checks.h"
+#include "update/smbus_versions.h"
+#include "update/working_directory.h"
+
+namespace {
+constexpr DWORD kProgramPathCapacity = 260;
+constexpr wchar_t kDriverInstanceName[] = L"Parvio_FWUpdate";
+constexpr wchar_t kFallbackToolVersion[] = L"1.0.0.14";
+constexpr wchar_t kVersionLineFormat[] = L"Led ver.: %s\tLoder ver.: %s";
+constexpr DWORD kDummyReadWaitMs = 500;
+constexpr DWORD kResumeWaitMs = 500;
+constexpr DWORD kEnterLoaderWaitMs = 4500;
+
+// The folder of the program file itself, without its trailing backslash.
+CString ProgramFileDirectory() {
+    wchar_t path[kProgramPathCapacity] = {};
+    ::GetModuleFileNameW(nullptr, path, kProgramPathCapacity);
+    path[kProgramPathCapacity - 1] = L'\0';
+    const wchar_t *lastBackslash = std::wcsrchr(path, L'\\');
+    return lastBackslash ? CString(path, static_cast<int>(lastBackslash - path)) : CString();
+}
+
+// The driver library keeps the very strings it is given: system strings, never freed.
+BSTR SystemStringCopy(const CString &text) {
+    BSTR copy = ::SysAllocStringLen(text.GetString(), static_cast<UINT>(text.GetLength()));
+    if (!copy)
+        throw std::bad_alloc();
+    return copy;
+}
+
+void ResumeController(bool intelHost) {
+    if (!intelHost) {
+        SmbusDummyRead();
+        WaitMs(kDummyReadWaitMs);
+    }
+    SendSmbusCommand(kSmbCmdRunApplication, intelHost);
+    WaitMs(kResumeWaitMs);
+}
+}  // namespace
+
+BOOL CVantorDlg::StartupChecksOverSmbus() {
+    g_useHidPath = 0;
+    g_programDir = ProgramFileDirectory();
+    g_driverLibrary = new DriverLibrary(SystemStringCopy(g_programDir), SystemStringCopy(kDriverInstanceName));
+    if (!g_driverLibrary->ready || !g_driverLibrary->mutex) {
+        // Nothing else is set up: the dialog opens with its placeholders, whatever the command line.
+        g_driverReady = 0;
+        return EndOfStartupChecks();
+    }
+    g_driverReady = 1;
+
+    g_smbusLibrary = new SmbusLibrary(g_programDir);
+    if (g_smbusLibrary->module && g_smbusLibrary->SMBusInitialization)
+        g_smbusLibrary->initialized = g_smbusLibrary->SMBusInitialization(g_driverLibrary, 0);
+    g_smbusReady = g_smbusLibrary->initialized;
+    WriteSmbusCommandPreamble();
+
+    EnterProgramDirectory();
+    const wchar_t *commandLine = AfxGetApp()->m_lpCmdLine;
+    m_strCmdLine = commandLine ? commandLine : L"";
+    m_strCmdLine.MakeLower();
+    m_progress.SetRange(0, 100);
+    m_progress.SetPos(0);
+    g_ledVersion.Empty();
+    if (!m_strCmdLine.IsEmpty() && m_strCmdLine != L"-v")
+        return EndOfStartupChecks();
+
+    if (GetToolVersion())
+        WriteRegString(HKEY_LOCAL_MACHINE, kUpdaterKey, L"Tool Version", g_toolVersion);
+    else
+        WriteRegString(HKEY_LOCAL_MACHINE, kUpdaterKey, L"Tool Version", kFallbackToolVersion);
+
+    // The host kind is asked anew before each step that depends on it.
+    ResumeController(IsIntelHostBridge());
+    ReadAndRecordLedVersion(m_ledVerF, m_ledVerS);
+    SendSmbusCommand(kSmbCmdEnterLoader, IsIntelHostBridge());
+    WaitMs(kEnterLoaderWaitMs);
+    ReadAndRecordLoaderVersion(IsIntelHostBridge(), m_loaderVerF, m_loaderVerS);
+
+    CString line;
+    line.Format(kVersionLineFormat, g_ledVersion.GetString(), g_loaderVersion.GetString());
+    m_stCurrent.SetWindowText(line);
+
+    CString imageName;
+    if (!FindFirmwareImage(imageName)) {
+        m_stObject.SetWindowText(L"Can not find (*.bin) file");
+        return EndOfStartupChecks();
+    }
+    const ImageVersionFields image = SmbusImageVersionFields(imageName);
+    g_imageLoaderVerF = image.loaderVerF;
+    g_imageLoaderVerS = image.loaderVerS;
+    g_imageLedVerF = image.ledVerF;
+    g_imageLedVerS = image.ledVerS;
+
+    // The registry keeps the controller's versions; from here the texts hold the image's.
+    g_ledVersion = g_imageLedVerF + g_imageLedVerS;
+    g_loaderVersion = g_imageLoaderVerF + g_imageLoaderVerS;
+    line.Format(kVersionLineFormat, g_ledVersion.GetString(), g_loaderVersion.GetString());
+    m_stObject.SetWindowText(line);
+    m_stStatus.SetWindowText(L"");
+
+    const SmbusImageVerdict verdict =
+        CheckSmbusImage(image, ControllerVersions{m_ledVerF, m_ledVerS, m_loaderVerF, m_loaderVerS});
+    if (verdict != SmbusImageVerdict::kAccepted) {
+        m_stStatus.SetWindowText(VerdictText(verdict));
+        m_btnUpdate.EnableWindow(FALSE);
+    }
+    return EndOfStartupChecks();
+}

@@ -1,0 +1,92 @@
+#include "update/smbus_flow_steps.h"
+
+#include <array>
+
+#include "app/globals.h"
+#include "app/vantor_dlg.h"
+#include "board/driver_library.h"
+#include "hidlink/device_ids.h"
+#include "host/wait.h"
+#include "update/firmware_image.h"
+#include "update/image_name.h"
+#include "update/smbus_command_set.h"
+#include "update/smbus_image_checks.h"
+#include "update/smbus_versions.h"
+
+namespace {
+constexpr DWORD kDummyReadWaitMs = 500;
+constexpr DWORD kResumeWaitMs = 500;
+constexpr DWORD kEnterLoaderWaitMs = 4500;
+}  // namespace
+
+void RereadVersionsSilently(CVantorDlg &dialog, bool intelHost) {
+    if (!intelHost) {
+        SmbusDummyRead();
+        WaitMs(kDummyReadWaitMs);
+    }
+    SendSmbusCommand(kSmbCmdRunApplication, intelHost);
+    WaitMs(kResumeWaitMs);
+    dialog.m_ledVerF = ReadLedVerF();
+    dialog.m_ledVerS = ReadLedVerS();
+    SendSmbusCommand(kSmbCmdEnterLoader, intelHost);
+    WaitMs(kEnterLoaderWaitMs);
+
+    std::array<BYTE, kSmbusStatusBlockLength> status{};
+    SmbusReadBlock(status.data());
+    DecodeLoaderVersion(status.data(), intelHost, dialog.m_loaderVerF, dialog.m_loaderVerS);
+}
+
+CString LoadAcceptedImage(const CVantorDlg &dialog, const CString &directory, std::vector<BYTE> &image) {
+    CString fileName;
+    if (!FindFirmwareImage(fileName))
+        return L"Doesn't Find Bin File!";
+
+    const ImageVersionFields fields = SmbusImageVersionFields(fileName);
+    g_imageLedVerF = fields.ledVerF;
+    g_imageLedVerS = fields.ledVerS;
+    g_imageLoaderVerF = fields.loaderVerF;
+    g_imageLoaderVerS = fields.loaderVerS;
+
+    const ControllerVersions controller{dialog.m_ledVerF, dialog.m_ledVerS, dialog.m_loaderVerF,
+                                        dialog.m_loaderVerS};
+    const SmbusImageVerdict verdict = CheckSmbusImage(fields, controller);
+    if (verdict != SmbusImageVerdict::kAccepted)
+        return dialog.m_strCmdLine.IsEmpty() ? VerdictMessage(verdict, controller) : VerdictText(verdict);
+
+    if (!ReadFirmwareImage(directory + fileName, image))
+        return GetResultText(kHidImageFailed);
+    return CString();
+}
+
+void ReadBackVersions(CVantorDlg &dialog, bool intelHost) {
+    // The controller is still in its loader right after the last block: no 0x20 before the status.
+    ReadAndRecordLoaderVersion(intelHost, dialog.m_loaderVerF, dialog.m_loaderVerS);
+    SendSmbusCommand(kSmbCmdRunApplication, intelHost);
+    WaitMs(kResumeWaitMs);
+    ReadAndRecordLedVersion(dialog.m_ledVerF, dialog.m_ledVerS);
+    SendSmbusCommand(kSmbCmdEnterLoader, intelHost);
+    WaitMs(kEnterLoaderWaitMs);
+}
+
+void ShowTransferProgress(CVantorDlg &dialog, int byteIndex, int count) {
+    const double position = static_cast<double>(byteIndex) / count * 100.0;
+    dialog.m_progress.SetPos(static_cast<int>(position));
+    dialog.UpdateData(FALSE);
+}
+
+void DropQueuedMessage() {
+    // Take without waiting: nothing posts during the stream, and a waiting take would
+    // stall it until the user moves the mouse.
+    ::PeekMessageW(&g_pumpMsg, nullptr, 0, 0, PM_REMOVE);
+}
+
+void ReleaseDriverWhenReady() {
+    if (g_driverReady)
+        ReleaseDriverLibrary();
+}
+
+void EndSmbusFlow(bool intelHost) {
+    SendSmbusCommand(kSmbCmdRunApplication, intelHost);
+    ReleaseDriverWhenReady();
+    g_restartAndExit = 1;
+}
