@@ -1,0 +1,5 @@
+#include "framework/afxshell.h"
+
+void CMFCVisualManager::SetDefaultManager(CRuntimeClass *) {}
+
+void AfxEnableControlContainer() {}
