@@ -1,0 +1,4 @@
+#include "app/vantor_app.h"
+
+// The one application object; the framework's entry point finds it.
+CVantorApp theApp;
