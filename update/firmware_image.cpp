@@ -25,6 +25,8 @@ bool ReadFirmwareImage(const CString &path, std::vector<BYTE> &bytes) {
     BYTE byte = 0;
     while (file.Read(&byte, 1) != 0)
         bytes.push_back(byte);
+    // A failing read ends the loop as the end of the file would: only the length tells them apart.
+    const bool complete = file.GetLength() == bytes.size();
     file.Close();
-    return true;
+    return complete;
 }
