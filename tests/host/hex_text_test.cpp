@@ -15,10 +15,4 @@ TEST(HexTextToNumber, DigitRuleWithoutValidation) {
     for (const auto &c : cases) EXPECT_EQ(c.expected, HexTextToNumber(c.text)) << "text \"" << CString(c.text) << "\"";
 }
 
-TEST(HexTextToNumber, CallersTextIsNotChanged) {
-    CString text(L"2c");
-    HexTextToNumber(text);
-    EXPECT_EQ(CString(L"2c"), text);
-}
-
 }  // namespace
