@@ -1,0 +1,18 @@
+// How the simulated controller's application firmware knows its own version: the image carries
+// the ASCII marker "VTRFWVER" followed by two bytes, VerF and VerS (as an image named
+// LED_v1A03.bin carries 0x1A, 0x03). Generators of test images embed it anywhere in the image.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+constexpr char kFirmwareVersionMarker[] = "VTRFWVER";
+constexpr size_t kFirmwareVersionMarkerLength = sizeof(kFirmwareVersionMarker) - 1;
+
+// The version byte the running firmware reports (reply byte 2): VerF << 4 | VerS, each
+// truncated to its low nibble, as the wire carries nibbles. 0 when the image has no marker.
+uint8_t FirmwareVersionByte(const std::vector<uint8_t> &image);
+
+// A small image carrying the marker, for controllers set up without an image file.
+std::vector<uint8_t> MakeFirmwareImage(uint8_t verF, uint8_t verS);
