@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/smbus/test_image.h"  // MakeSmbusTestImage
+
 class SimSmbusControl {
 public:
     // Loads "<directory>\Wendil.dll" and "<directory>\Corrant.dll" (either may be absent).
@@ -54,8 +56,3 @@ private:
     HMODULE m_driver = nullptr;
     HMODULE m_smbus = nullptr;
 };
-
-// A firmware image whose application reports verF.verS under the simulator's version rule:
-// the tag "VNTRFW" followed by VerF and VerS at offset 16, other bytes a pattern without
-// 16-byte groups of 0xFF. `size` counts the whole file, the 512 unsent tail bytes included.
-std::vector<BYTE> MakeSmbusTestImage(BYTE verF, BYTE verS, size_t size);

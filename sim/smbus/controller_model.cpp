@@ -1,0 +1,316 @@
+#include "sim/smbus/controller_model.h"
+
+#include <cstring>
+#include <string>
+
+#include "sim/smbus/test_image.h"
+#include "update/smbus_command_set.h"
+
+namespace {
+constexpr LONGLONG kLoaderStartMs = 4500;
+constexpr LONGLONG kApplicationStartMs = 500;
+constexpr LONGLONG kConversationSettleMs = 500;
+constexpr LONGLONG kEraseMs = 1000;
+constexpr LONGLONG kRewriteRecoveryMs = 1000;
+constexpr LONGLONG kBufferDrainQuietMs = 50;
+constexpr size_t kInputBufferBlocks = 8;
+constexpr size_t kFlashCapacity = 256 * 1024;
+constexpr DWORD kIntelBlockLength = 17;
+constexpr DWORD kOtherBlockLength = 31;
+constexpr int kPreambleLength = 7;
+constexpr int kGroup = 16;
+
+TransferOutcome Taken(const std::string &detail = std::string()) {
+    return {true, detail.empty() ? "taken" : "taken: " + detail};
+}
+TransferOutcome Lost(const std::string &why) { return {false, "lost: " + why}; }
+TransferOutcome Ignored(const std::string &why) { return {false, "ignored: " + why}; }
+TransferOutcome NoAnswer(const std::string &why) { return {false, "no answer: " + why}; }
+
+BYTE Sum(const BYTE *bytes) {
+    unsigned sum = 0;
+    for (int i = 0; i < kGroup; ++i) sum += bytes[i];
+    return static_cast<BYTE>(sum);
+}
+
+void AppendBlock(std::vector<BYTE> &flash, const BYTE *block) {
+    if (flash.size() + kGroup <= kFlashCapacity) flash.insert(flash.end(), block, block + kGroup);
+}
+}  // namespace
+
+LightingController::LightingController(const Scenario &scenario, const ControllerState &start)
+    : m_scenario(scenario), m_state(start) {}
+
+void LightingController::BeginSession(bool intelHost) {
+    m_intelHost = intelHost;
+    m_resumed = false;
+    m_anyTransfer = false;
+    m_lastWasDummy = false;
+}
+
+TransferOutcome LightingController::BlockWrite(LONGLONG now, BYTE address, BYTE command, const BYTE *data,
+                                               DWORD length) {
+    DrainInputBuffer(now);
+    TransferOutcome outcome;
+    if (address != kSmbLedAddress)
+        outcome = NoAnswer("no device at this address");
+    else if (!m_scenario.controllerPresent)
+        outcome = NoAnswer("controller absent");
+    else if (LoaderStarting(now))
+        outcome = Lost("loader starting (4500 ms after 0x20)");
+    else if (!data)
+        outcome = Ignored("no data");
+    else if (command == kSmbCmdWriteBlock || command == kSmbCmdRewriteBlock)
+        outcome = DataBlock(now, command, data, length);
+    else
+        outcome = Command(now, command, data, length);
+    NoteTransfer(now, false);
+    return outcome;
+}
+
+TransferOutcome LightingController::BlockRead(LONGLONG now, BYTE address, BYTE command, BYTE *buffer) {
+    DrainInputBuffer(now);
+    TransferOutcome outcome{true, "answered"};
+    if (address != kSmbLedAddress)
+        outcome = NoAnswer("no device at this address");
+    else if (!m_scenario.controllerPresent)
+        outcome = NoAnswer("controller absent");
+    else if (LoaderStarting(now))
+        outcome = NoAnswer("loader starting (4500 ms after 0x20)");
+    else if (command != kSmbCmdReadStatus)
+        outcome = NoAnswer("unknown read command");
+    else if (!m_state.inLoader)
+        outcome = NoAnswer("the application does not answer 0x25");
+    else if (!m_inputBuffer.empty())
+        outcome = NoAnswer("busy: blocks still in the input buffer (50 ms pause missing)");
+    else if (buffer)
+        FillStatus(buffer);
+    NoteTransfer(now, false);
+    return outcome;
+}
+
+TransferOutcome LightingController::ByteRead(LONGLONG now, BYTE address, BYTE reg, BYTE &value) {
+    DrainInputBuffer(now);
+    TransferOutcome outcome{true, "answered"};
+    BYTE verF = 0, verS = 0;
+    const bool dummyRead = address == kSmbDummyReadAddress;
+    if (dummyRead)
+        value = m_scenario.dummyValue;
+    else if (address != kSmbLedAddress)
+        outcome = NoAnswer("no device at this address");
+    else if (!m_scenario.controllerPresent)
+        outcome = NoAnswer("controller absent");
+    else if (LoaderStarting(now))
+        outcome = NoAnswer("loader starting (4500 ms after 0x20)");
+    else if (m_state.inLoader)
+        outcome = NoAnswer("the loader does not answer registers");
+    else if (reg != kSmbRegVerF && reg != kSmbRegVerS)
+        outcome = NoAnswer("unknown register");
+    else if (!m_resumed)
+        outcome = NoAnswer("application not resumed: no 0x24 taken yet");
+    else if (now < m_registersFrom)
+        outcome = NoAnswer("application starting (500 ms after 0x24)");
+    else if (!FindApplicationVersion(m_state.flash, verF, verS))
+        outcome = NoAnswer("no application in the flash");
+    else
+        value = reg == kSmbRegVerF ? verF : verS;
+    NoteTransfer(now, dummyRead);
+    return outcome;
+}
+
+TransferOutcome LightingController::Command(LONGLONG now, BYTE command, const BYTE *data, DWORD length) {
+    if (command != kSmbCmdEnterLoader && command != kSmbCmdBeginUpdate && command != kSmbCmdRunApplication)
+        return Ignored("unknown command");
+    std::string why;
+    if (!CommandBlockValid(data, length, why)) return Ignored(why);
+    if (command == kSmbCmdEnterLoader) return EnterLoader(now);
+    if (command == kSmbCmdRunApplication) return RunApplication(now);
+    return BeginUpdate(now);
+}
+
+TransferOutcome LightingController::EnterLoader(LONGLONG now) {
+    const std::string dropped = DropWaitingBlocks();
+    m_state.inLoader = true;
+    m_state.updating = false;
+    m_state.echo = 0;
+    m_loaderReadyAt = now + kLoaderStartMs;
+    m_resumed = false;
+    return Taken("loader starting" + dropped);
+}
+
+TransferOutcome LightingController::RunApplication(LONGLONG now) {
+    if (m_state.inLoader) {
+        const std::string dropped = DropWaitingBlocks();
+        BYTE verF = 0, verS = 0;
+        if (!FindApplicationVersion(m_state.flash, verF, verS))
+            return Taken("no application in the flash, the loader stays" + dropped);
+        m_state.inLoader = false;
+        m_state.updating = false;
+        m_resumed = true;
+        m_registersFrom = now + kApplicationStartMs;
+        return Taken("application starting" + dropped);
+    }
+    if (!m_intelHost && !ConversationOpen(now)) return Lost("no dummy read at 0xA0 500 ms before");
+    m_resumed = true;
+    m_registersFrom = now + kApplicationStartMs;
+    return Taken("application resumed");
+}
+
+TransferOutcome LightingController::BeginUpdate(LONGLONG now) {
+    if (!m_state.inLoader) return Ignored("the application does not take 0x23");
+    if (!m_intelHost && !ConversationOpen(now)) return Lost("no dummy read at 0xA0 500 ms before");
+    m_inputBuffer.clear();
+    m_state.flash.clear();
+    m_state.updating = true;
+    m_state.echo = 0;
+    m_blocksFrom = now + kEraseMs;
+    m_blockNumber = 0;
+    m_corruptionsLeft = m_scenario.wrongEchoTimes;
+    return Taken("flash erased");
+}
+
+TransferOutcome LightingController::DataBlock(LONGLONG now, BYTE command, const BYTE *data, DWORD length) {
+    if (!m_state.inLoader) return Ignored("the application does not take blocks");
+    if (!m_state.updating) return Ignored("no 0x23 before");
+    std::string why;
+    if (!DataBlockValid(data, length, why)) return Ignored(why);
+    if (now < m_blocksFrom) return Lost("erase not finished (1000 ms after 0x23)");
+
+    const bool rewrite = command == kSmbCmdRewriteBlock;
+    if (rewrite) {
+        if (m_blockNumber == 0 || m_state.flash.size() + m_inputBuffer.size() * kGroup == 0)
+            return Ignored("no block to rewrite");
+        if (now - m_lastBlockAt < kRewriteRecoveryMs) return Lost("rewrite within 1000 ms of the block");
+    } else {
+        ++m_blockNumber;
+    }
+
+    Block block;
+    std::memcpy(block.data(), data, kGroup);
+    std::string detail = "block " + std::to_string(m_blockNumber);
+    if (m_blockNumber == m_scenario.wrongEchoBlock && m_corruptionsLeft > 0) {
+        --m_corruptionsLeft;
+        block[0] ^= 0xFF;
+        detail += " corrupted in transfer";
+    }
+
+    if (m_intelHost) {
+        if (rewrite)
+            std::memcpy(&m_state.flash[m_state.flash.size() - kGroup], block.data(), kGroup);
+        else if (m_state.flash.size() + kGroup > kFlashCapacity)
+            return Lost("flash full");
+        else
+            AppendBlock(m_state.flash, block.data());
+    } else if (rewrite) {
+        if (!m_inputBuffer.empty())
+            m_inputBuffer.back() = block;
+        else
+            std::memcpy(&m_state.flash[m_state.flash.size() - kGroup], block.data(), kGroup);
+    } else if (m_inputBuffer.size() >= kInputBufferBlocks) {
+        return Lost(detail + ": input buffer overflow (no 50 ms pause after 8 blocks)");
+    } else {
+        m_inputBuffer.push_back(block);
+    }
+    m_state.echo = Sum(block.data());
+    m_lastBlockAt = now;
+    return Taken(detail + (rewrite ? " rewritten" : ""));
+}
+
+void LightingController::FillStatus(BYTE *buffer) const {
+    BYTE status[kStatusBytes] = {7, 'L', 'D', 0, 0, 0, 0, 0xA5};
+    const BYTE verF = m_state.loaderVerF;
+    const BYTE verS = m_state.loaderVerS;
+    const StatusLayout layout = m_intelHost ? StatusLayout::kPlain : m_scenario.statusLayout;
+    switch (layout) {
+    case StatusLayout::kPlain:
+        status[3] = m_state.echo;
+        status[4] = verF;
+        status[5] = verS;
+        break;
+    case StatusLayout::kShiftedUp:
+        status[3] = m_state.echo;
+        status[5] = verF;
+        status[6] = verS;
+        break;
+    case StatusLayout::kShiftedDown:
+        status[3] = verF;
+        status[4] = verS;
+        status[5] = 0xFF;
+        break;
+    }
+    std::memcpy(buffer, status, kStatusBytes);
+}
+
+ControllerState LightingController::Settled() const {
+    ControllerState settled = m_state;
+    for (const Block &block : m_inputBuffer) AppendBlock(settled.flash, block.data());
+    return settled;
+}
+
+const std::vector<BYTE> &LightingController::FlashAt(LONGLONG now) {
+    DrainInputBuffer(now);
+    return m_state.flash;
+}
+
+bool LightingController::LoaderStarting(LONGLONG now) const { return m_state.inLoader && now < m_loaderReadyAt; }
+
+bool LightingController::ConversationOpen(LONGLONG now) const {
+    return m_anyTransfer && m_lastWasDummy && now - m_lastTransferAt >= kConversationSettleMs;
+}
+
+DWORD LightingController::BlockLength() const { return m_intelHost ? kIntelBlockLength : kOtherBlockLength; }
+
+bool LightingController::CommandBlockValid(const BYTE *data, DWORD length, std::string &why) const {
+    if (length != BlockLength()) {
+        why = "command block of " + std::to_string(length) + " bytes, expected " + std::to_string(BlockLength());
+        return false;
+    }
+    BYTE preamble[kPreambleLength];
+    std::memcpy(preamble, &kSmbusPreambleDword, 4);
+    std::memcpy(preamble + 4, &kSmbusPreambleWord, 2);
+    preamble[6] = kSmbusPreambleByte;
+    if (std::memcmp(data, preamble, kPreambleLength) != 0) {
+        why = "foreign preamble";
+        return false;
+    }
+    for (DWORD i = kPreambleLength; i < length; ++i) {
+        if (data[i] != 0) {
+            why = "non-zero byte after the preamble";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LightingController::DataBlockValid(const BYTE *data, DWORD length, std::string &why) const {
+    if (length != BlockLength()) {
+        why = "data block of " + std::to_string(length) + " bytes, expected " + std::to_string(BlockLength());
+        return false;
+    }
+    for (DWORD i = kIntelBlockLength; i < length; ++i) {
+        if (data[i] != 0) {
+            why = "non-zero byte after the checksum";
+            return false;
+        }
+    }
+    return true;
+}
+
+void LightingController::DrainInputBuffer(LONGLONG now) {
+    if (m_inputBuffer.empty() || now - m_lastTransferAt < kBufferDrainQuietMs) return;
+    for (const Block &block : m_inputBuffer) AppendBlock(m_state.flash, block.data());
+    m_inputBuffer.clear();
+}
+
+std::string LightingController::DropWaitingBlocks() {
+    if (m_inputBuffer.empty()) return std::string();
+    const size_t dropped = m_inputBuffer.size();
+    m_inputBuffer.clear();
+    return " (" + std::to_string(dropped) + " waiting blocks lost)";
+}
+
+void LightingController::NoteTransfer(LONGLONG now, bool dummyRead) {
+    m_anyTransfer = true;
+    m_lastWasDummy = dummyRead;
+    m_lastTransferAt = now;
+}
