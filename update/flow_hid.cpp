@@ -35,6 +35,14 @@ void PutLittleEndian32(BYTE *to, UINT32 value) {
     for (int i = 0; i < 4; ++i) to[i] = static_cast<BYTE>(value >> (8 * i));
 }
 
+// The share of the image sent, in whole percent, truncated. Each step is rounded to double:
+// the x87 unit would otherwise keep extra bits, and 1392 of 2400 bytes must give 57, not 58.
+int ProgressPercent(int sent, int length) {
+    volatile double share = static_cast<double>(sent) / static_cast<double>(length);
+    volatile double percent = share * 100.0;
+    return static_cast<int>(percent);
+}
+
 // Fills the packet with the image bytes from `sent` on and returns how many it took.
 int FillImagePacket(LoaderPacket &packet, const std::vector<BYTE> &image, int sent) {
     std::memset(&packet, 0, sizeof packet);
@@ -136,8 +144,7 @@ void CVantorDlg::UpdateOverHid() {
     const int length = static_cast<int>(image.size());
     int sent = 0;
     while (sent < length) {
-        if (!silent && sent > 0)
-            m_progress.SetPos(static_cast<int>(static_cast<double>(sent) / static_cast<double>(length) * 100.0));
+        if (!silent && sent > 0) m_progress.SetPos(ProgressPercent(sent, length));
         sent += FillImagePacket(packet, image, sent);
         if (!(WriteDeviceOutput(loader, reinterpret_cast<unsigned char *>(&packet), kLoaderPacketLength) & 1) ||
             !(ReadDeviceInput(loader, reply, kLoaderPacketLength) & 1))
