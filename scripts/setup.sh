@@ -5,7 +5,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 
 need_pkgs=(g++-mingw-w64-i686 wine wine32:i386 fonts-wine xvfb xauth xdotool imagemagick
-           cmake make googletest python3)
+           cmake make googletest python3 fonts-wqy-microhei)
 missing=()
 for p in "${need_pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -26,5 +26,13 @@ if [ ! -f "$WINEPREFIX/.vantor-ready" ]; then
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   xvfb-run -a sh -c 'wine reg add "HKCU\Software\Wine\X11 Driver" /v Managed /d N /f >/dev/null; wineserver -w'
   touch "$WINEPREFIX/.vantor-ready"
+fi
+# The dialogs' Traditional Chinese texts: link a CJK font behind the dialog and caption fonts.
+if [ ! -f "$WINEPREFIX/.vantor-cjk-fonts" ]; then
+  xvfb-run -a sh -c 'for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2"; do
+      wine reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink" /v "$face" \
+        /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null
+    done; wineserver -w'
+  touch "$WINEPREFIX/.vantor-cjk-fonts"
 fi
 echo "setup done: WINEPREFIX=$WINEPREFIX"
