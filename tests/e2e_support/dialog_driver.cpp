@@ -151,6 +151,7 @@ std::vector<Control> ListControls(HWND dialog) {
         control.className = WindowClass(child);
         control.text = WindowText(child);
         control.style = GetWindowLongW(child, GWL_STYLE);
+        control.exStyle = GetWindowLongW(child, GWL_EXSTYLE);
         GetWindowRect(child, &control.rect);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&control.rect), 2);
         control.visible = IsWindowVisible(child) != 0;

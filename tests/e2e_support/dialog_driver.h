@@ -54,6 +54,7 @@ struct Control {
     std::wstring className;
     std::wstring text;
     LONG style;
+    LONG exStyle;
     RECT rect;             // in the dialog's client coordinates
     bool visible;
     bool enabled;

@@ -281,6 +281,12 @@ int Read(HWND dialog) {
     return 0;
 }
 
+std::wstring Hex(LONG value) {
+    wchar_t text[16];
+    swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(value));
+    return text;
+}
+
 int Controls(HWND dialog) {
     SIZE client = ClientSize(dialog);
     Print("client", std::to_wstring(client.cx) + L"x" + std::to_wstring(client.cy));
@@ -288,7 +294,7 @@ int Controls(HWND dialog) {
         Print("control", std::to_wstring(c.id) + L" " + c.className + L" (" + std::to_wstring(c.rect.left) + L"," +
                              std::to_wstring(c.rect.top) + L"," + std::to_wstring(c.rect.right - c.rect.left) + L"," +
                              std::to_wstring(c.rect.bottom - c.rect.top) + L") " + (c.enabled ? L"enabled " : L"disabled ") +
-                             L"\"" + c.text + L"\"");
+                             Hex(c.style) + L" " + Hex(c.exStyle) + L" \"" + c.text + L"\"");
     }
     return 0;
 }
