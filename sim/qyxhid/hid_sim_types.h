@@ -75,6 +75,7 @@ struct HidSimCall {
     uintptr_t handle = 0;   // handle passed (write, read, close) or returned (open)
     int length = 0;         // buffer length passed (write, read)
     std::vector<uint8_t> data;  // bytes written, or the caller's buffer after a read
+    std::vector<uint8_t> bufferBefore;  // reads: the caller's buffer as it was passed in
     intptr_t result = 0;
     bool faultInjected = false;
 };

@@ -23,16 +23,21 @@ bool HidSimulator::IsListed(const std::vector<int> &calls, int number) {
 }
 
 void HidSimulator::Note(const std::string &kind, const std::string &detail) {
-    HidSimEvent event{Now(), kind, detail};
-    m_events.push_back(event);
-    m_lines.push_back(FormatTraceLine(event));
-    if (m_sink) m_sink(m_lines.back());
+    m_events.push_back(HidSimEvent{Now(), kind, detail});
+    // What a call caused is written after the call's own line.
+    if (!m_inCall) EmitLine(FormatTraceLine(m_events.back()));
+}
+
+void HidSimulator::EmitLine(const std::string &line) {
+    m_lines.push_back(line);
+    if (m_sink) m_sink(line);
 }
 
 void HidSimulator::Record(const HidSimCall &call) {
     m_calls.push_back(call);
-    m_lines.push_back(FormatTraceLine(call));
-    if (m_sink) m_sink(m_lines.back());
+    EmitLine(FormatTraceLine(call));
+    for (size_t i = m_eventsBeforeCall; i < m_events.size(); ++i) EmitLine(FormatTraceLine(m_events[i]));
+    m_inCall = false;
 }
 
 void HidSimulator::ClearTrace() {
@@ -41,7 +46,9 @@ void HidSimulator::ClearTrace() {
     m_lines.clear();
 }
 
-HidSimCall HidSimulator::Begin(const char *function) const {
+HidSimCall HidSimulator::Begin(const char *function) {
+    m_inCall = true;
+    m_eventsBeforeCall = m_events.size();
     HidSimCall call;
     call.timeMs = Now();
     call.function = function;
@@ -86,6 +93,7 @@ int HidSimulator::ReadDeviceInput(uintptr_t handle, unsigned char *buffer, int l
     HidSimCall call = Begin("ReadDeviceInput");
     call.handle = handle;
     call.length = length;
+    if (buffer && length > 0) call.bufferBefore.assign(buffer, buffer + length);
     call.faultInjected = IsListed(m_faults.failReadCalls, ++m_readCalls);
     if (!call.faultInjected) call.result = m_controller.Read(handle, buffer, length);
     if (buffer && length > 0) call.data.assign(buffer, buffer + length);

@@ -41,8 +41,10 @@ public:
 
 private:
     static bool IsListed(const std::vector<int> &calls, int number);
+    // Begin opens a call's record; Record closes it and traces the call, then its events.
+    HidSimCall Begin(const char *function);
     void Record(const HidSimCall &call);
-    HidSimCall Begin(const char *function) const;
+    void EmitLine(const std::string &line);
 
     Clock m_clock;
     LineSink m_sink;
@@ -53,6 +55,8 @@ private:
     int m_readCalls = 0;
     int m_closeCalls = 0;
     int m_imagePackets = 0;
+    bool m_inCall = false;
+    size_t m_eventsBeforeCall = 0;
     std::vector<HidSimCall> m_calls;
     std::vector<HidSimEvent> m_events;
     std::vector<std::string> m_lines;
