@@ -58,6 +58,6 @@ bool LoadStateFile(const std::string &path, ControllerState &state) {
 
 void SaveStateFile(const std::string &path, const ControllerState &state) {
     if (path.empty()) return;
-    std::ofstream file(path, std::ios::trunc);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << StateText(state);
 }
