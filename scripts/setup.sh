@@ -35,4 +35,9 @@ if [ ! -f "$WINEPREFIX/.vantor-cjk-fonts" ]; then
     done; wineserver -w'
   touch "$WINEPREFIX/.vantor-cjk-fonts"
 fi
+# Simulated boards: programs may take the WMI locator stand-in from their own folder.
+if [ ! -f "$WINEPREFIX/.vantor-wmi-standin" ]; then
+  xvfb-run -a sh -c '"$0"/sim/wmi/set_locator_registration.sh standin; wineserver -w' "$here"
+  touch "$WINEPREFIX/.vantor-wmi-standin"
+fi
 echo "setup done: WINEPREFIX=$WINEPREFIX"
