@@ -14,18 +14,12 @@
 #include "update/smbus_versions.h"
 
 namespace {
-constexpr DWORD kDummyReadWaitMs = 500;
 constexpr DWORD kResumeWaitMs = 500;
 constexpr DWORD kEnterLoaderWaitMs = 4500;
 }  // namespace
 
 void RereadVersionsSilently(CVantorDlg &dialog, bool intelHost) {
-    if (!intelHost) {
-        SmbusDummyRead();
-        WaitMs(kDummyReadWaitMs);
-    }
-    SendSmbusCommand(kSmbCmdRunApplication, intelHost);
-    WaitMs(kResumeWaitMs);
+    ResumeForVersionRead(intelHost);
     dialog.m_ledVerF = ReadLedVerF();
     dialog.m_ledVerS = ReadLedVerS();
     SendSmbusCommand(kSmbCmdEnterLoader, intelHost);

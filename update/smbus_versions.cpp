@@ -6,7 +6,22 @@
 #include "board/driver_library.h"
 #include "host/log.h"
 #include "host/registry.h"
+#include "host/wait.h"
 #include "update/smbus_command_set.h"
+
+namespace {
+constexpr DWORD kDummyReadWaitMs = 500;
+constexpr DWORD kResumeWaitMs = 500;
+}  // namespace
+
+void ResumeForVersionRead(bool intelHost) {
+    if (!intelHost) {
+        SmbusDummyRead();
+        WaitMs(kDummyReadWaitMs);
+    }
+    SendSmbusCommand(kSmbCmdRunApplication, intelHost);
+    WaitMs(kResumeWaitMs);
+}
 
 void ReadAndRecordLedVersion(BYTE &verF, BYTE &verS) {
     verF = ReadLedVerF();

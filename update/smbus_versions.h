@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+// Brings the controller to its application firmware so that its version registers answer:
+// other hosts open with the dummy read and 500 ms; then 0x24 and 500 ms.
+void ResumeForVersionRead(bool intelHost);
+
 // Registers 0xF2 (once more on 0xFF) and 0xF3 of the running application firmware; logs
 // "LED VerF : %X" and "LED VerS : %X", stores "LED Version" and g_ledVersion.
 void ReadAndRecordLedVersion(BYTE &verF, BYTE &verS);

@@ -10,7 +10,6 @@
 #include "app/vantor_dlg.h"
 #include "board/driver_library.h"
 #include "framework/afxwinapp.h"
-#include "host/log.h"
 #include "host/registry.h"
 #include "host/tool_version.h"
 #include "host/wait.h"
@@ -26,8 +25,6 @@ constexpr DWORD kProgramPathCapacity = 260;
 constexpr wchar_t kDriverInstanceName[] = L"Parvio_FWUpdate";
 constexpr wchar_t kFallbackToolVersion[] = L"1.0.0.14";
 constexpr wchar_t kVersionLineFormat[] = L"Led ver.: %s\tLoder ver.: %s";
-constexpr DWORD kDummyReadWaitMs = 500;
-constexpr DWORD kResumeWaitMs = 500;
 constexpr DWORD kEnterLoaderWaitMs = 4500;
 
 // The folder of the program file itself, without its trailing backslash.
@@ -45,15 +42,6 @@ BSTR SystemStringCopy(const CString &text) {
     if (!copy)
         throw std::bad_alloc();
     return copy;
-}
-
-void ResumeController(bool intelHost) {
-    if (!intelHost) {
-        SmbusDummyRead();
-        WaitMs(kDummyReadWaitMs);
-    }
-    SendSmbusCommand(kSmbCmdRunApplication, intelHost);
-    WaitMs(kResumeWaitMs);
 }
 }  // namespace
 
@@ -90,7 +78,7 @@ BOOL CVantorDlg::StartupChecksOverSmbus() {
         WriteRegString(HKEY_LOCAL_MACHINE, kUpdaterKey, L"Tool Version", kFallbackToolVersion);
 
     // The host kind is asked anew before each step that depends on it.
-    ResumeController(IsIntelHostBridge());
+    ResumeForVersionRead(IsIntelHostBridge());
     ReadAndRecordLedVersion(m_ledVerF, m_ledVerS);
     SendSmbusCommand(kSmbCmdEnterLoader, IsIntelHostBridge());
     WaitMs(kEnterLoaderWaitMs);
