@@ -187,11 +187,11 @@ TransferOutcome LightingController::DataBlock(LONGLONG now, BYTE command, const 
 
     Block block;
     std::memcpy(block.data(), data, kGroup);
-    std::string detail = "block " + std::to_string(m_blockNumber);
+    std::string detail = "block " + std::to_string(m_blockNumber) + (rewrite ? " rewritten" : "");
     if (m_blockNumber == m_scenario.wrongEchoBlock && m_corruptionsLeft > 0) {
         --m_corruptionsLeft;
         block[0] ^= 0xFF;
-        detail += " corrupted in transfer";
+        detail += ", corrupted in transfer";
     }
 
     if (m_intelHost) {
@@ -213,7 +213,7 @@ TransferOutcome LightingController::DataBlock(LONGLONG now, BYTE command, const 
     }
     m_state.echo = Sum(block.data());
     m_lastBlockAt = now;
-    return Taken(detail + (rewrite ? " rewritten" : ""));
+    return Taken(detail);
 }
 
 void LightingController::FillStatus(BYTE *buffer) const {
