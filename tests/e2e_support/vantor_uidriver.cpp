@@ -11,6 +11,7 @@
 #include "tests/e2e_support/child_environment.h"
 #include "tests/e2e_support/child_process.h"
 #include "tests/e2e_support/dialog_driver.h"
+#include "tests/e2e_support/registry_values.h"
 #include "tests/e2e_support/sandbox.h"
 #include "tests/e2e_support/screenshot.h"
 #include "tests/e2e_support/test_clock.h"
@@ -26,8 +27,9 @@ constexpr char kUsage[] =
     "  run --dir D [--args A] [--env N=V]... [--virtual-clock] [--timeout S]\n"
     "                                     start, wait for the end: pid, exit_code (waited_ms, wait_count)\n"
     "  start --dir D [--args A] [--env N=V]... [--virtual-clock] [--timeout S]\n"
-    "                                     start, wait for the dialog or the end: pid, window, running;\n"
-    "                                     the program is ended after S seconds (default 300)\n"
+    "          [--window-timeout S]      start, wait for the dialog, a message box or the end:\n"
+    "                                     pid, window, msgbox, running; the program is ended after\n"
+    "                                     S seconds (default 300)\n"
     "  wait-exit --pid N [--timeout S]    exit_code of a program started by 'start'\n"
     "  wait-window [--pid N] [--timeout S]\n"
     "  read [--pid N]                     caption, current, object, status, update_enabled, progress\n"
@@ -36,6 +38,7 @@ constexpr char kUsage[] =
     "  about [--pid N] [--ok]             open the About box, print its texts, --ok presses OK\n"
     "  msgbox [--pid N] [--timeout S] [--ok]   text of a message box captioned Vantor\n"
     "  screenshot FILE.bmp [--pid N] [--window main|about|msgbox|screen]\n"
+    "  registry                           the program's values under HKLM\\SOFTWARE\\QYX\\Tessaly Series\\LED\n"
     "Paths may be Windows paths or Unix paths.\n";
 
 constexpr DWORD kDefaultWindowTimeoutS = 30;
@@ -204,10 +207,16 @@ int Start(const Options &options, const wchar_t *self) {
         return Fail("could not start the exit watcher");
     }
 
+    // The dialog, or a message box shown before it, or the end of a run without a window.
     HWND dialog = nullptr;
-    WaitUntil([&] { return (dialog = WaitForMainDialog(process.Pid(), 0)) != nullptr || !process.Running(); },
-              options.Number(L"--window-timeout", kDefaultWindowTimeoutS) * 1000);
+    HWND box = nullptr;
+    WaitUntil([&] {
+        dialog = WaitForMainDialog(process.Pid(), 0);
+        box = FindMessageBox(process.Pid());
+        return dialog || box || !process.Running();
+    }, options.Number(L"--window-timeout", kDefaultWindowTimeoutS) * 1000);
     Print("window", dialog != nullptr);
+    Print("msgbox", box != nullptr);
     Print("running", process.Running());
     return 0;
 }
@@ -352,6 +361,11 @@ int Screenshot(const Options &options) {
     return 0;
 }
 
+int Registry() {
+    for (const auto &value : ReadLedValues()) Print("reg." + ToUtf8(value.first), value.second.Text());
+    return 0;
+}
+
 int Dispatch(const Options &options) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -363,6 +377,7 @@ int Dispatch(const Options &options) {
     if (command == L"wait-exit") return WaitExit(options);
     if (command == L"msgbox") return MessageBoxCommand(options);
     if (command == L"screenshot") return Screenshot(options);
+    if (command == L"registry") return Registry();
 
     bool known = command == L"wait-window" || command == L"read" || command == L"controls" ||
                  command == L"click-update" || command == L"close" || command == L"escape" ||
