@@ -1,6 +1,7 @@
 // A small program that runs device steps against the real "QyxHid.dll", one program run per
-// invocation, so that tests can drive the stand-in library as the updater does. Each argument
-// is one action; each action prints one line:
+// invocation, so that tests can drive the stand-in library as the updater does. The first
+// argument names the file that receives the output; each further argument is one action, and
+// each action prints one line:
 //   ids:<board code hex>  build g_deviceIds for that board   -> "ids product=0x2C41"
 //   detect | fw | loader | enter | leave | erase | reset      -> "<action> result=<n> [verF=.. verS=..|flag=..]"
 //   wait:<ms>             WaitMs (the virtual clock when VANTOR_VIRTUAL_CLOCK is set)
@@ -89,10 +90,11 @@ void Run(const std::string &action) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    int first = 1;
-    if (argc > 1 && std::string(argv[1]).rfind("ids:", 0) == 0) {
-        Run(argv[1]);
-        first = 2;
+    if (argc < 2 || !std::freopen(argv[1], "w", stdout)) return 2;
+    int first = 2;
+    if (argc > 2 && std::string(argv[2]).rfind("ids:", 0) == 0) {
+        Run(argv[2]);
+        first = 3;
     } else {
         BuildIds(0x2C41);
     }

@@ -120,24 +120,23 @@ protected:
         return path;
     }
 
-    // One program run of the runner with `actions`; its output lines.
+    // One program run of the runner with `actions`; its output lines. The runner writes them to a
+    // file: no handle of this process is handed down.
     std::vector<std::string> Run(const std::string &actions) {
         std::string outPath = m_dir + "runner.out";
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        DeleteFileA(outPath.c_str());
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = out;
-        startup.hStdError = out;
         PROCESS_INFORMATION process{};
-        std::string command = "\"" + ProgramDirectory() + "hid_steps_runner.exe\" " + actions;
-        BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-        CloseHandle(out);
+        std::string command = "\"" + ProgramDirectory() + "hid_steps_runner.exe\" \"" + outPath + "\" " + actions;
+        BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                      nullptr, &startup, &process);
         EXPECT_TRUE(started) << command;
         if (!started) return {};
-        WaitForSingleObject(process.hProcess, 30000);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000));
+        DWORD exitCode = 1;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        EXPECT_EQ(0u, exitCode);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
         return ReadLines(outPath);
