@@ -141,6 +141,24 @@ TEST_F(ShellTest, AboutBoxOpensFromTheSystemCommandAndReturnsToTheDialog) {
     EXPECT_TRUE(run.WaitExit(&exitCode, 20000));
 }
 
+TEST_F(ShellTest, SystemMenuEndsWithTheAboutEntry) {
+    VantorRun run(L"shell_system_menu");
+    HWND dialog = Open(run);
+    ASSERT_NE(nullptr, dialog);
+    // From the first item, up wraps to the last: the entry the program appended.
+    ASSERT_TRUE(OpenSystemMenu(dialog, 10000));
+    PressKey(dialog, VK_UP);
+    PressKey(dialog, VK_RETURN);
+    HWND about = WaitForAboutBox(run.process().Pid(), 20000);
+    ASSERT_NE(nullptr, about);
+    EXPECT_TRUE(PressOk(about));
+    EXPECT_TRUE(WaitForWindowGone(about, 10000));
+    EXPECT_TRUE(run.process().Running());
+    PostClose(dialog);
+    DWORD exitCode = 0;
+    EXPECT_TRUE(run.WaitExit(&exitCode, 20000));
+}
+
 TEST_F(ShellTest, SecondCopyEndsAtOnceWithoutAWindow) {
     VantorRun first(L"shell_first_copy");
     HWND dialog = Open(first);

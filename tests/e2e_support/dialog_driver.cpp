@@ -203,4 +203,14 @@ void PressKey(HWND dialog, WORD virtualKey) {
 
 void OpenAbout(HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, kAboutCommand, 0); }
 
+bool OpenSystemMenu(HWND dialog, DWORD timeoutMs) {
+    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_KEYMENU, L' ');
+    return WaitUntil([thread] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE);
+    }, timeoutMs);
+}
+
 }  // namespace e2e

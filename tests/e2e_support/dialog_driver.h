@@ -79,5 +79,9 @@ inline void PressEscape(HWND dialog) { PressKey(dialog, VK_ESCAPE); }
 inline void PressEnter(HWND dialog) { PressKey(dialog, VK_RETURN); }
 // Posts the system-menu command that opens the About box.
 void OpenAbout(HWND dialog);
+// Opens the dialog's system menu from the keyboard (Alt+Space) and waits for the popup.
+// Its items cannot be read from another process under Wine; keys pressed with PressKey
+// move through it (VK_UP from the top wraps to the last item) and VK_RETURN chooses.
+bool OpenSystemMenu(HWND dialog, DWORD timeoutMs);
 
 }  // namespace e2e

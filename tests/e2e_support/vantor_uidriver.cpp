@@ -35,7 +35,9 @@ constexpr char kUsage[] =
     "  read [--pid N]                     caption, current, object, status, update_enabled, progress\n"
     "  controls [--pid N]                 one control= line per control of the main dialog\n"
     "  click-update | close | escape | enter [--pid N]\n"
-    "  about [--pid N] [--ok]             open the About box, print its texts, --ok presses OK\n"
+    "  about [--pid N] [--via-menu] [--ok]\n"
+    "                                     open the About box (system command 0x10, or the system\n"
+    "                                     menu's last entry), print its texts; --ok presses OK\n"
     "  msgbox [--pid N] [--timeout S] [--ok]   text of a message box captioned Vantor\n"
     "  screenshot FILE.bmp [--pid N] [--window main|about|msgbox|screen]\n"
     "  registry                           the program's values under HKLM\\SOFTWARE\\QYX\\Tessaly Series\\LED\n"
@@ -66,7 +68,7 @@ struct Options {
     }
 };
 
-const wchar_t *const kFlagNames[] = {L"--ok", L"--virtual-clock"};
+const wchar_t *const kFlagNames[] = {L"--ok", L"--virtual-clock", L"--via-menu"};
 
 bool Parse(int argc, wchar_t **argv, Options *options) {
     if (argc < 2) return false;
@@ -312,7 +314,12 @@ int About(const Options &options, HWND dialog) {
     DWORD pid = 0;
     GetWindowThreadProcessId(dialog, &pid);
     HWND about = WaitForAboutBox(pid, 0);
-    if (!about) {
+    if (!about && options.Has(L"--via-menu")) {
+        if (!OpenSystemMenu(dialog, 10000)) return Fail("the system menu did not open");
+        PressKey(dialog, VK_UP);  // wraps from the first item to the last, the About entry
+        PressKey(dialog, VK_RETURN);
+        about = WaitForAboutBox(pid, options.Number(L"--timeout", kDefaultWindowTimeoutS) * 1000);
+    } else if (!about) {
         OpenAbout(dialog);
         about = WaitForAboutBox(pid, options.Number(L"--timeout", kDefaultWindowTimeoutS) * 1000);
     }
