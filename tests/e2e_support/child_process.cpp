@@ -67,6 +67,8 @@ bool ChildProcess::Start(const std::wstring &exePath, const std::wstring &args, 
         SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
     }
 
+    // Standard handles on NUL and a process group of its own: under Wine the child then
+    // holds neither the caller's input nor its output pipe (ctest waits for those to close).
     HANDLE input = OpenNul(GENERIC_READ);
     HANDLE output = OpenNul(GENERIC_WRITE);
     STARTUPINFOW startup = {};

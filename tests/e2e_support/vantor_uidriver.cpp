@@ -41,7 +41,8 @@ constexpr char kUsage[] =
     "  msgbox [--pid N] [--timeout S] [--ok]   text of a message box captioned Vantor\n"
     "  screenshot FILE.bmp [--pid N] [--window main|about|msgbox|screen]\n"
     "  registry                           the program's values under HKLM\\SOFTWARE\\QYX\\Tessaly Series\\LED\n"
-    "Paths may be Windows paths or Unix paths.\n";
+    "Paths may be Windows paths or Unix paths. Under Wine the programs 'start' leaves running keep\n"
+    "the driver's stderr open until they end: capture its stdout only (not 2>&1).\n";
 
 constexpr DWORD kDefaultWindowTimeoutS = 30;
 constexpr DWORD kDefaultRunTimeoutS = 120;
