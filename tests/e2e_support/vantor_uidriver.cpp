@@ -224,6 +224,7 @@ int Start(const Options &options, const wchar_t *self) {
     return 0;
 }
 
+// Internal: the watcher that 'start' leaves behind, recording the exit code in a file.
 int Watch(const Options &options) {
     DWORD pid = options.Number(L"--pid", 0);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
