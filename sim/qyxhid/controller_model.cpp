@@ -11,6 +11,8 @@ constexpr uint8_t kApEnterLoader = 0xA0;
 constexpr uint8_t kApGetFwVersion = 0xB0;
 constexpr uint8_t kApGetLoaderVersion = 0xB6;
 constexpr uint8_t kApReset = 0xD0;
+constexpr uint8_t kApVersionQueryFill = 0xCC;
+constexpr uint8_t kApSwitchFill = 0x00;
 
 constexpr uint8_t kLoaderReportId = 0x00;
 constexpr uint32_t kIspContinue = 0x00;  // command field of every image packet after the first
@@ -22,6 +24,7 @@ constexpr uint32_t kIspReset = 0xAD;
 
 // Offsets in the caller's 65-byte buffer (byte 0 is the report ID).
 constexpr size_t kIspCommandAt = 1;
+constexpr size_t kIspPacketNumberAt = 5;
 constexpr size_t kIspFirstAddressAt = 9;
 constexpr size_t kIspFirstLengthAt = 13;
 constexpr size_t kIspFirstDataAt = 17;
@@ -45,6 +48,10 @@ std::string Hex(uint64_t value) {
     char text[24];
     std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
     return text;
+}
+
+bool AllBytesAre(const uint8_t *from, const uint8_t *to, uint8_t value) {
+    return std::all_of(from, to, [value](uint8_t b) { return b == value; });
 }
 
 bool IncludesApplication(HidSimMode mode) { return mode == HidSimMode::Application || mode == HidSimMode::Both; }
@@ -163,6 +170,11 @@ int HidController::Write(uintptr_t handleValue, const uint8_t *data, int length)
         Report("device_gone", "call=write handle=" + Hex(handleValue));
         return 0;
     }
+    // Every reply is read before the next request on the same handle.
+    if (handle.hasReply) {
+        ProtocolError("reason=reply_not_read handle=" + Hex(handleValue));
+        return 0;
+    }
     if (handle.identity == Identity::Application) {
         if (!data || length != kSimApReportLength || data[0] != kApReportId) {
             ProtocolError("reason=bad_application_report length=" + std::to_string(length));
@@ -203,7 +215,18 @@ int HidController::Read(uintptr_t handleValue, uint8_t *buffer, int length) {
 }
 
 int HidController::ApplicationCommand(Handle &handle, const uint8_t *report) {
-    uint8_t command = report[1];
+    const uint8_t command = report[1];
+    const bool versionQuery = command == kApGetFwVersion || command == kApGetLoaderVersion;
+    if (!versionQuery && command != kApEnterLoader && command != kApReset) {
+        ProtocolError("reason=unknown_application_command command=" + Hex(command));
+        return 0;
+    }
+    // Stricter than the firmware: any other fill means the report was built wrong.
+    const uint8_t fill = versionQuery ? kApVersionQueryFill : kApSwitchFill;
+    if (!AllBytesAre(report + 2, report + kSimApReportLength, fill)) {
+        ProtocolError("reason=bad_fill command=" + Hex(command) + " expected=" + Hex(fill));
+        return 0;
+    }
     auto replyWithVersion = [&](uint8_t version) {
         handle.reply.fill(0);
         handle.reply[0] = kApReportId;
@@ -224,11 +247,8 @@ int HidController::ApplicationCommand(Handle &handle, const uint8_t *report) {
     case kApEnterLoader:
         Reenumerate(HidSimMode::Loader, m_timing.enterLoaderMs, "enter_loader");
         return 1;
-    case kApReset:
+    default:  // kApReset
         Reenumerate(BootMode(), m_timing.resetMs, "reset");
-        return 1;
-    default:
-        ProtocolError("reason=unknown_application_command command=" + Hex(command));
         return 1;
     }
 }
@@ -246,7 +266,23 @@ void HidController::ReplyToLoaderCommand(Handle &handle, const uint8_t *packet, 
 }
 
 int HidController::LoaderCommand(Handle &handle, const uint8_t *packet) {
-    uint32_t command = ReadLe32(packet + kIspCommandAt);
+    const uint32_t command = ReadLe32(packet + kIspCommandAt);
+    const bool imagePacket = command == kIspUpdateAprom || command == kIspContinue;
+    if (!imagePacket && command != kIspGetVersion && command != kIspEraseAll && command != kIspRunAprom &&
+        command != kIspReset) {
+        ProtocolError("reason=unknown_loader_command command=" + Hex(command));
+        return 0;
+    }
+    // Stricter than the loader: the updater numbers no packet and sends its plain commands
+    // without payload, so anything else means the packet was built wrong.
+    if (ReadLe32(packet + kIspPacketNumberAt) != 0) {
+        ProtocolError("reason=bad_packet_number command=" + Hex(command));
+        return 0;
+    }
+    if (!imagePacket && !AllBytesAre(packet + kIspDataAt, packet + kSimLoaderPacketLength, 0)) {
+        ProtocolError("reason=bad_payload command=" + Hex(command));
+        return 0;
+    }
     if (Now() < m_busyUntil) {
         ProtocolError("reason=command_while_erasing command=" + Hex(command) +
                       " ready_at=" + std::to_string(m_busyUntil));
@@ -280,11 +316,8 @@ int HidController::LoaderCommand(Handle &handle, const uint8_t *packet) {
         }
         Reenumerate(HidSimMode::Application, m_timing.runApromMs, "run_aprom");
         return 1;
-    case kIspReset:
+    default:  // kIspReset
         Reenumerate(BootMode(), m_timing.resetMs, "reset");
-        return 1;
-    default:
-        ProtocolError("reason=unknown_loader_command command=" + Hex(command));
         return 1;
     }
 }
@@ -296,10 +329,12 @@ int HidController::StartImageStream(const uint8_t *packet) {
     }
     uint32_t address = ReadLe32(packet + kIspFirstAddressAt);
     uint32_t total = ReadLe32(packet + kIspFirstLengthAt);
-    if (total == 0 || address >= m_flash.size() || total > m_flash.size() - address) {
+    // The application's vector table sits at the start of the APROM: an image elsewhere could not run.
+    if (address != 0 || total == 0 || total > m_flash.size()) {
         ProtocolError("reason=bad_image_range address=" + Hex(address) + " length=" + std::to_string(total));
         return 0;
     }
+    if (!PaddedWithZeros(packet, kIspFirstDataAt, std::min(total, kIspFirstChunk))) return 0;
     m_streamActive = true;
     m_streamAddress = address;
     m_streamTotal = total;
@@ -315,8 +350,16 @@ int HidController::ContinueImageStream(const uint8_t *packet) {
         ProtocolError(std::string("reason=data_outside_stream flash=") + HidSimFlashName(m_flashState));
         return 0;
     }
-    Program(packet + kIspDataAt, std::min(m_streamTotal - m_streamReceived, kIspChunk));
+    const uint32_t count = std::min(m_streamTotal - m_streamReceived, kIspChunk);
+    if (!PaddedWithZeros(packet, kIspDataAt, count)) return 0;
+    Program(packet + kIspDataAt, count);
     return 1;
+}
+
+bool HidController::PaddedWithZeros(const uint8_t *packet, size_t dataAt, uint32_t count) const {
+    if (AllBytesAre(packet + dataAt + count, packet + kSimLoaderPacketLength, 0)) return true;
+    ProtocolError("reason=bad_padding image_bytes=" + std::to_string(count));
+    return false;
 }
 
 void HidController::Program(const uint8_t *bytes, uint32_t count) {

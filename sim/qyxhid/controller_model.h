@@ -1,7 +1,8 @@
 // The USB lighting controller as its two firmwares behave: the application firmware
 // (vendor 0x2E19, 64-byte reports with report ID 0x01) and the NuMicro ISP-by-HID loader
 // (0x0416:0x3F00, 65-byte buffers with report ID 0x00). Strict: a command the real controller
-// would not accept in its state fails and is reported as a "protocol_error" event.
+// would not accept in its state, or a buffer laid out otherwise than the updater must lay it
+// out, fails and is reported as a "protocol_error" event.
 //
 // Mode changes re-enumerate the device: it vanishes at once and shows up under its new identity
 // after the time HidSimTiming gives, measured on the clock it is handed. Handles opened before a
@@ -83,6 +84,8 @@ private:
     int LoaderCommand(Handle &handle, const uint8_t *packet);
     int StartImageStream(const uint8_t *packet);
     int ContinueImageStream(const uint8_t *packet);
+    // The bytes after an image packet's `count` data bytes are zero; a protocol error otherwise.
+    bool PaddedWithZeros(const uint8_t *packet, size_t dataAt, uint32_t count) const;
     void Program(const uint8_t *bytes, uint32_t count);
     void ReplyToLoaderCommand(Handle &handle, const uint8_t *packet, const std::vector<uint8_t> &data = {});
 

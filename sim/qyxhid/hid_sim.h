@@ -37,7 +37,7 @@ void HidSimUseClock(std::function<uint64_t()> clock);
 HidSimMode HidSimCurrentMode();
 bool HidSimTransitionPending();
 HidSimFlash HidSimFlashState();
-// APROM from address 0 up to the last byte that is not 0xFF.
+// APROM from address 0 to the end of what was programmed (empty when erased).
 std::vector<uint8_t> HidSimFlashImage();
 // The version byte (VerF << 4 | VerS) the application firmware reports for the flash it holds.
 uint8_t HidSimFirmwareVersionByte();

@@ -46,6 +46,12 @@ void HidSimulator::ClearTrace() {
     m_lines.clear();
 }
 
+bool HidSimulator::ConstantArgumentsHold(const HidSimCall &call, bool hold) {
+    // The updater passes only 0, 0 (and mode 1): other values would select something else.
+    if (!hold) Note("protocol_error", "reason=bad_arguments function=" + call.function);
+    return hold;
+}
+
 HidSimCall HidSimulator::Begin(const char *function) {
     m_inCall = true;
     m_eventsBeforeCall = m_events.size();
@@ -58,7 +64,10 @@ HidSimCall HidSimulator::Begin(const char *function) {
 int HidSimulator::IsDeviceConnect(int vendorId, int productId, int reserved1, int reserved2) {
     HidSimCall call = Begin("IsDeviceConnect");
     call.args = {vendorId, productId, reserved1, reserved2};
-    call.result = m_controller.Connect(vendorId, productId) ? m_faults.connectCount : 0;
+    if (!ConstantArgumentsHold(call, reserved1 == 0 && reserved2 == 0))
+        call.result = 0;
+    else
+        call.result = m_controller.Connect(vendorId, productId) ? m_faults.connectCount : 0;
     Record(call);
     return static_cast<int>(call.result);
 }
@@ -67,7 +76,9 @@ uintptr_t HidSimulator::OpenDevice(int vendorId, int productId, int reserved1, i
     HidSimCall call = Begin("openMyDevice_Read");
     call.args = {vendorId, productId, reserved1, reserved2, mode};
     call.faultInjected = IsListed(m_faults.failOpenCalls, ++m_openCalls);
-    uintptr_t handle = call.faultInjected ? 0 : m_controller.Open(vendorId, productId);
+    uintptr_t handle = 0;
+    if (!call.faultInjected && ConstantArgumentsHold(call, reserved1 == 0 && reserved2 == 0 && mode == 1))
+        handle = m_controller.Open(vendorId, productId);
     call.handle = handle;
     call.result = static_cast<intptr_t>(handle);
     Record(call);

@@ -41,6 +41,8 @@ public:
 
 private:
     static bool IsListed(const std::vector<int> &calls, int number);
+    // `hold`: the call's constant arguments are as the updater passes them; else a protocol error.
+    bool ConstantArgumentsHold(const HidSimCall &call, bool hold);
     // Begin opens a call's record; Record closes it and traces the call, then its events.
     HidSimCall Begin(const char *function);
     void Record(const HidSimCall &call);

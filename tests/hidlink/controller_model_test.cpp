@@ -15,8 +15,9 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr int kProductId = 0x2C41;
 
-Bytes ApReportBytes(uint8_t command) {
-    Bytes bytes(64, 0x00);
+// The updater fills a version query with 0xCC and a switch with zeros.
+Bytes ApReportBytes(uint8_t command, uint8_t fill = 0x00) {
+    Bytes bytes(64, fill);
     bytes[0] = 0x01;
     bytes[1] = command;
     return bytes;
@@ -124,7 +125,7 @@ TEST_F(ControllerModelTest, AWholeUpdateWithItsWaitsInstallsTheImage) {
     EXPECT_EQ(image, HidSimFlashImage());
     EXPECT_EQ(0x34, HidSimFirmwareVersionByte());
     HANDLE device = OpenApplication();
-    ASSERT_EQ(1, Send(device, ApReportBytes(0xB0)));
+    ASSERT_EQ(1, Send(device, ApReportBytes(0xB0, 0xCC)));
     EXPECT_EQ(0x34, Reply(device, 64).at(2));
     EXPECT_TRUE(HidSimProtocolErrors().empty());
 }
@@ -159,7 +160,7 @@ TEST_F(ControllerModelTest, HandlesFromBeforeAReEnumerationAreDead) {
     HANDLE old = OpenApplication();
     ASSERT_TRUE(ApplicationCommand(0xD0));
     HidSimAdvanceClock(2000);
-    EXPECT_EQ(0, Send(old, ApReportBytes(0xB0)));
+    EXPECT_EQ(0, Send(old, ApReportBytes(0xB0, 0xCC)));
     EXPECT_EQ(1, CloseDevice(old)) << "closing a dead handle still succeeds";
 }
 
@@ -220,17 +221,103 @@ TEST_F(ControllerModelTest, ApplicationModeWithoutAWholeImagePowersUpInTheLoader
 TEST_F(ControllerModelTest, LoaderRepliesCarryChecksumCounterAndVersion) {
     PowerOn(HidSimMode::Loader);
     HANDLE loader = OpenLoader();
-    Bytes request = LoaderPacketBytes(0xA6);
-    request[20] = 0x10;
-    ASSERT_EQ(1, Send(loader, request));
+    ASSERT_EQ(1, Send(loader, LoaderPacketBytes(0xA6)));
     Bytes first = Reply(loader, 65);
     ASSERT_EQ(65u, first.size());
-    EXPECT_EQ(0xA6 + 0x10, first[0] | first[1] << 8);
+    EXPECT_EQ(0xA6, first[0] | first[1] << 8);
     EXPECT_EQ(0x14, first[8]);
-    ASSERT_EQ(1, Send(loader, LoaderPacketBytes(0xA6)));
+    ASSERT_EQ(1, Send(loader, LoaderPacketBytes(0xA3)));
     Bytes second = Reply(loader, 65);
     EXPECT_EQ(first[4] + 1, second[4]);
     EXPECT_TRUE(Reply(loader, 65).empty()) << "one reply per command";
+
+    HidSimAdvanceClock(1);
+    Bytes packet = LoaderPacketBytes(0xA0);
+    packet[13] = 0x02;  // a 2-byte image: FF 01
+    packet[17] = 0xFF;
+    packet[18] = 0x01;
+    ASSERT_EQ(1, Send(loader, packet));
+    Bytes third = Reply(loader, 65);
+    ASSERT_EQ(65u, third.size());
+    EXPECT_EQ(0xA0 + 0x02 + 0xFF + 0x01, third[0] | third[1] << 8) << "the sum of the 64 bytes after the report ID";
+}
+
+// Each buffer the updater must never send, and the reason the model gives for refusing it.
+TEST_F(ControllerModelTest, BuffersLaidOutWronglyAreRefused) {
+    struct Case {
+        const char *reason;
+        HidSimMode mode;
+        Bytes buffer;
+    };
+    Bytes fwQueryZeroFill = ApReportBytes(0xB0);
+    Bytes enterWithCcFill = ApReportBytes(0xA0, 0xCC);
+    Bytes numbered = LoaderPacketBytes(0xA6);
+    numbered[5] = 1;
+    Bytes withPayload = LoaderPacketBytes(0xAB);
+    withPayload[64] = 1;
+    const Case cases[] = {
+        {"bad_fill", HidSimMode::Application, fwQueryZeroFill},
+        {"bad_fill", HidSimMode::Application, enterWithCcFill},
+        {"unknown_application_command", HidSimMode::Application, ApReportBytes(0xC0)},
+        {"bad_application_report", HidSimMode::Application, LoaderPacketBytes(0xA3)},
+        {"bad_packet_number", HidSimMode::Loader, numbered},
+        {"bad_payload", HidSimMode::Loader, withPayload},
+        {"unknown_loader_command", HidSimMode::Loader, LoaderPacketBytes(0xA1)},
+        {"bad_loader_packet", HidSimMode::Loader, Bytes(65, 0x01)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.reason);
+        PowerOn(c.mode);
+        HANDLE device = c.mode == HidSimMode::Application ? OpenApplication() : OpenLoader();
+        EXPECT_EQ(0, Send(device, c.buffer));
+        EXPECT_TRUE(HasProtocolError(c.reason));
+        EXPECT_EQ(c.mode, HidSimCurrentMode()) << "nothing happened";
+        EXPECT_EQ(HidSimFlash::Valid, HidSimFlashState());
+    }
+}
+
+TEST_F(ControllerModelTest, ImageStreamsLaidOutWronglyAreRefused) {
+    const Bytes image = TestImage(300, 1, 3);
+    auto firstPacket = [&](uint32_t address) {
+        Bytes packet = LoaderPacketBytes(0xA0);
+        for (int i = 0; i < 4; ++i) {
+            packet[9 + i] = static_cast<uint8_t>(address >> (8 * i));
+            packet[13 + i] = static_cast<uint8_t>(image.size() >> (8 * i));
+        }
+        std::copy_n(image.begin(), 48, packet.begin() + 17);
+        return packet;
+    };
+    auto erased = [&] {
+        PowerOn(HidSimMode::Loader, HidSimFlash::Erased);
+        HidSimAdvanceClock(1);
+        return OpenLoader();
+    };
+
+    HANDLE loader = erased();
+    EXPECT_EQ(0, Send(loader, firstPacket(0x100)));
+    EXPECT_TRUE(HasProtocolError("bad_image_range")) << "the application starts at address 0";
+
+    loader = erased();
+    ASSERT_EQ(1, Send(loader, firstPacket(0)));
+    EXPECT_EQ(0, Send(loader, LoaderPacketBytes(0x00)));
+    EXPECT_TRUE(HasProtocolError("reply_not_read"));
+
+    loader = erased();
+    Bytes shortImage = firstPacket(0);
+    shortImage[13] = 10;  // ten image bytes: the rest of the packet must be zero
+    shortImage[14] = 0;
+    EXPECT_EQ(0, Send(loader, shortImage));
+    EXPECT_TRUE(HasProtocolError("bad_padding"));
+    EXPECT_EQ(HidSimFlash::Erased, HidSimFlashState());
+}
+
+TEST_F(ControllerModelTest, OtherConstantArgumentsFindNoDevice) {
+    PowerOn(HidSimMode::Application);
+    EXPECT_EQ(0, IsDeviceConnect(0x2E19, kProductId, 1, 0));
+    EXPECT_EQ(nullptr, openMyDevice_Read(0x2E19, kProductId, 0, 0, 0));
+    EXPECT_EQ(nullptr, openMyDevice_Read(0x2E19, kProductId, 0, 2, 1));
+    EXPECT_EQ(3u, HidSimProtocolErrors().size());
+    EXPECT_TRUE(HasProtocolError("bad_arguments"));
 }
 
 TEST_F(ControllerModelTest, TheCableCanBePulledMidStream) {
@@ -345,7 +432,7 @@ TEST(TraceTest, LinesCarryArgumentsBuffersAndTime) {
     HidSimAdvanceClock(800);
     IsDeviceConnect(0x2E19, kProductId, 0, 0);
     HANDLE device = OpenApplication();
-    Send(device, ApReportBytes(0xB0));
+    Send(device, ApReportBytes(0xB0, 0xCC));
     Reply(device, 64);
     CloseDevice(device);
     std::vector<std::string> lines = HidSimTraceLines();
@@ -353,8 +440,9 @@ TEST(TraceTest, LinesCarryArgumentsBuffersAndTime) {
     EXPECT_EQ("t=800 call=IsDeviceConnect vid=0x2E19 pid=0x2C41 reserved1=0 reserved2=0 result=1", lines[0]);
     EXPECT_EQ("t=800 call=openMyDevice_Read vid=0x2E19 pid=0x2C41 reserved1=0 reserved2=0 mode=1 result=0x100",
               lines[1]);
-    EXPECT_EQ("t=800 call=WriteDeviceOutput handle=0x100 length=64 result=1 data=01B0" + std::string(124, '0'),
-              lines[2]);
+    std::string fill;
+    for (int i = 0; i < 62; ++i) fill += "CC";
+    EXPECT_EQ("t=800 call=WriteDeviceOutput handle=0x100 length=64 result=1 data=01B0" + fill, lines[2]);
     EXPECT_EQ("t=800 call=ReadDeviceInput handle=0x100 length=64 result=1 data=01B012" + std::string(122, '0'),
               lines[3]);
     EXPECT_EQ("t=800 call=CloseDevice handle=0x100 result=1", lines[4]);
