@@ -45,10 +45,13 @@ bool ParseHexBytes(const std::string &text, std::vector<BYTE> &bytes) {
     return high < 0;
 }
 
+// Decimal, or hexadecimal after 0x (a leading 0 alone does not mean octal).
 bool ParseNumber(const std::string &text, LONG &number) {
-    if (text.empty()) return false;
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = hex ? text.substr(2) : text;
+    if (digits.empty()) return false;
     char *end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 0);
+    long value = std::strtol(digits.c_str(), &end, hex ? 16 : 10);
     if (*end != 0) return false;
     number = value;
     return true;

@@ -57,6 +57,13 @@ bool CallFails(const SmbiosScenario &scenario, SmbiosScenario::FailingCall call)
     return scenario.failingCall == call;
 }
 
+// Stricter than WMI: the SMBIOS read has one way to call, and any other argument fails the
+// call so that a test notices it instead of only finding it in the trace.
+HRESULT Refuse(const wchar_t *call) {
+    Record(std::wstring(L"Refused ") + call + L": arguments other than the SMBIOS read passes");
+    return WBEM_E_INVALID_PARAMETER;
+}
+
 // Reference counting shared by every stand-in object; `Interface` is the primary interface,
 // reached also as IUnknown.
 template <typename Interface>
@@ -131,6 +138,7 @@ public:
     HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT *value, CIMTYPE *type, LONG *flavor) override {
         Record(L"Get " + Text(name) + L" flags=" + Number(flags));
         if (!name || !value) return WBEM_E_INVALID_PARAMETER;
+        if (flags != 0) return Refuse(L"Get");
         const SmbiosScenario &scenario = Scenario();
         using Call = SmbiosScenario::FailingCall;
         if (flavor) *flavor = WBEM_FLAVOR_ORIGIN_LOCAL;
@@ -241,6 +249,7 @@ public:
         Record(L"Next timeout=" + Number(timeout) + L" count=" + Number(count));
         if (!objects || !returned) return WBEM_E_INVALID_PARAMETER;
         *returned = 0;
+        if (timeout != static_cast<LONG>(WBEM_INFINITE) || count != 1) return Refuse(L"Next");
         if (CallFails(Scenario(), SmbiosScenario::FailingCall::Next)) return WBEM_E_FAILED;
         while (*returned < count && m_served < Scenario().instances) {
             objects[(*returned)++] = new ClassObject(SharedScenario());
@@ -285,7 +294,15 @@ public:
                L" authn=" + Number(authnService) + L" authz=" + Number(authzService) + L" principal=" +
                Text(principal) + L" level=" + Number(authnLevel) + L" impersonation=" + Number(impersonationLevel) +
                L" identity=" + Pointer(identity) + L" capabilities=" + Number(capabilities));
-        return CallFails(Scenario(), SmbiosScenario::FailingCall::SetBlanket) ? E_ACCESSDENIED : S_OK;
+        if (proxy != static_cast<IWbemServices *>(this) || authnService != RPC_C_AUTHN_WINNT ||
+            authzService != RPC_C_AUTHZ_NONE || principal || authnLevel != RPC_C_AUTHN_LEVEL_CALL ||
+            impersonationLevel != RPC_C_IMP_LEVEL_IMPERSONATE || identity || capabilities != EOAC_NONE) {
+            Refuse(L"SetBlanket");
+            return E_INVALIDARG;
+        }
+        if (CallFails(Scenario(), SmbiosScenario::FailingCall::SetBlanket)) return E_ACCESSDENIED;
+        m_blanketSet = true;
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE QueryBlanket(IUnknown *, DWORD *, DWORD *, OLECHAR **, DWORD *, DWORD *, void **,
                                            DWORD *) override {
@@ -299,6 +316,12 @@ public:
                Pointer(context));
         if (!enumerator) return WBEM_E_INVALID_PARAMETER;
         *enumerator = nullptr;
+        if (flags != 0 || context) return Refuse(L"CreateInstanceEnum");
+        // The provider needs the caller's identity, which only the proxy blanket lends it.
+        if (!m_blanketSet) {
+            Record(L"Refused CreateInstanceEnum: no proxy blanket set");
+            return WBEM_E_ACCESS_DENIED;
+        }
         if (CallFails(Scenario(), SmbiosScenario::FailingCall::CreateInstanceEnum)) return WBEM_E_FAILED;
         if (!className || _wcsicmp(className, L"MSSMBios_RawSMBiosTables") != 0) return WBEM_E_INVALID_CLASS;
         *enumerator = new InstanceEnumerator(SharedScenario());
@@ -378,6 +401,9 @@ public:
                                               IWbemObjectSink *) override {
         return WBEM_E_NOT_SUPPORTED;
     }
+
+private:
+    bool m_blanketSet = false;
 };
 
 class Locator : public Counted<IWbemLocator> {
@@ -400,6 +426,7 @@ public:
                L" context=" + Pointer(context));
         if (!services) return WBEM_E_INVALID_PARAMETER;
         *services = nullptr;
+        if (user || password || locale || securityFlags != 0 || authority || context) return Refuse(L"ConnectServer");
         if (CallFails(Scenario(), SmbiosScenario::FailingCall::ConnectServer)) return WBEM_E_FAILED;
         if (!nameSpace || _wcsicmp(nameSpace, L"ROOT\\WMI") != 0) return WBEM_E_INVALID_NAMESPACE;
         *services = new Services(SharedScenario());

@@ -162,6 +162,52 @@ TEST_F(SmbiosThroughCom, EmptyByteArrayIsATableWithoutBaseboard) {
     EXPECT_EQ(GetBoardCode(CString(baseboard.productText)), 0);
 }
 
+// A reader that strays from the one way to call fails, not only leaves a different trace.
+TEST_F(SmbiosThroughCom, StandinRefusesOtherArguments) {
+    InProcessLocator registration(BoardScenario());
+    IWbemLocator *locator = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                           reinterpret_cast<void **>(&locator))));
+    BSTR nameSpace = SysAllocString(L"ROOT\\WMI");
+    BSTR className = SysAllocString(L"MSSMBios_RawSMBiosTables");
+    auto blanket = [](IUnknown *services, DWORD level) {
+        return CoSetProxyBlanket(services, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, level,
+                                 RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+    };
+
+    IWbemServices *services = nullptr;
+    EXPECT_TRUE(FAILED(locator->ConnectServer(nameSpace, nullptr, nullptr, nullptr, 0x80, nullptr, nullptr, &services)));
+    ASSERT_TRUE(SUCCEEDED(locator->ConnectServer(nameSpace, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services)));
+    IEnumWbemClassObject *enumerator = nullptr;
+    EXPECT_EQ(services->CreateInstanceEnum(className, 0, nullptr, &enumerator), WBEM_E_ACCESS_DENIED) << "no blanket";
+    EXPECT_TRUE(FAILED(blanket(services, RPC_C_AUTHN_LEVEL_CONNECT)));
+    EXPECT_EQ(services->CreateInstanceEnum(className, 0, nullptr, &enumerator), WBEM_E_ACCESS_DENIED);
+    ASSERT_TRUE(SUCCEEDED(blanket(services, RPC_C_AUTHN_LEVEL_CALL)));
+    EXPECT_TRUE(FAILED(services->CreateInstanceEnum(className, WBEM_FLAG_FORWARD_ONLY, nullptr, &enumerator)));
+    ASSERT_TRUE(SUCCEEDED(services->CreateInstanceEnum(className, 0, nullptr, &enumerator)));
+
+    IWbemClassObject *objects[2] = {};
+    ULONG returned = 0;
+    EXPECT_TRUE(FAILED(enumerator->Next(1000, 1, objects, &returned)));
+    EXPECT_TRUE(FAILED(enumerator->Next(static_cast<LONG>(WBEM_INFINITE), 2, objects, &returned)));
+    ASSERT_EQ(enumerator->Next(static_cast<LONG>(WBEM_INFINITE), 1, objects, &returned), WBEM_S_NO_ERROR);
+    VARIANT value;
+    VariantInit(&value);
+    EXPECT_TRUE(FAILED(objects[0]->Get(L"SMBiosData", 1, &value, nullptr, nullptr)));
+    EXPECT_EQ(V_VT(&value), VT_EMPTY);
+
+    objects[0]->Release();
+    enumerator->Release();
+    services->Release();
+    locator->Release();
+    SysFreeString(className);
+    SysFreeString(nameSpace);
+    int refused = 0;
+    for (const std::wstring &call : StandinCalls()) refused += call.rfind(L"Refused ", 0) == 0;
+    EXPECT_EQ(refused, 8);
+    EXPECT_EQ(StandinLiveObjects(), 0);
+}
+
 TEST_F(SmbiosThroughCom, WinesOwnProviderServesNoTable) {
     // No stand-in registered: the locator comes from Wine's wbemprox, which serves the class
     // as one empty row.
