@@ -80,7 +80,7 @@ BOOL KeepTableCopy(SAFEARRAY *array) {
         delete[] copy;
         return FALSE;
     }
-    std::memcpy(copy, source, static_cast<std::size_t>(count));
+    if (count > 0) std::memcpy(copy, source, static_cast<std::size_t>(count));  // an empty array may have no data
     SafeArrayUnaccessData(array);
 
     delete[] g_smbiosTable.data;
