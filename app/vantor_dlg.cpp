@@ -2,13 +2,14 @@
 
 #include "app/about_dlg.h"
 
-CVantorDlg::CVantorDlg(CWnd *parent)
-    : CDialogEx(IDD_VANTOR_DIALOG, parent),
-      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_ledVerF(0),
-      m_ledVerS(0),
-      m_loaderVerF(0),
-      m_loaderVerS(0) {}
+// The icon and the version bytes are set once the text and control members exist.
+CVantorDlg::CVantorDlg(CWnd *parent) : CDialogEx(IDD_VANTOR_DIALOG, parent) {
+    m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    m_ledVerF = 0;
+    m_ledVerS = 0;
+    m_loaderVerF = 0;
+    m_loaderVerS = 0;
+}
 
 // The icon is a shared resource icon: not destroyed.
 CVantorDlg::~CVantorDlg() = default;
