@@ -31,38 +31,34 @@ void RestartAndExit() {
 
 bool SmbusUsable() { return g_smbusLibrary && g_smbusLibrary->initialized; }
 
+// The transport's flow; without the driver library the other-host flow only asks to end.
+void RunUpdateFlow(CVantorDlg &dialog) {
+    if (g_useHidPath)
+        dialog.UpdateOverHid();
+    else if (g_driverReady && IsIntelHostBridge())
+        dialog.UpdateOverSmbusIntel();
+    else
+        dialog.UpdateOverSmbusOther();
+}
+
 }  // namespace
 
 BOOL CVantorDlg::EndOfStartupChecks() {
     if (!m_strCmdLine.IsEmpty()) {
         MoveWindow(0, 0, 0, 0, TRUE);
-        if (g_useHidPath) {
-            UpdateOverHid();
-            g_restartAndExit = 1;
-        } else if (g_driverReady && IsIntelHostBridge()) {
-            UpdateOverSmbusIntel();
-        } else {
-            UpdateOverSmbusOther();
-        }
+        RunUpdateFlow(*this);
+        // Over USB a command-line run ends whatever the flow did; the SMBus flows decide themselves.
+        if (g_useHidPath) g_restartAndExit = 1;
     }
-    if (!m_strCmdLine.IsEmpty() || g_restartAndExit) {
-        RestartAndExit();
-        return TRUE;  // reached only when a test records the exit instead of taking it
-    }
-    return TRUE;
+    if (!m_strCmdLine.IsEmpty() || g_restartAndExit) RestartAndExit();
+    return TRUE;  // the dialog opens; after a real exit this is never reached
 }
 
 void CVantorDlg::OnBnClickedUpdate() {
     m_stStatus.SetWindowText(L"Please waiting...");
     m_btnUpdate.EnableWindow(FALSE);
 
-    if (g_useHidPath)
-        UpdateOverHid();
-    else if (g_driverReady && IsIntelHostBridge())
-        UpdateOverSmbusIntel();
-    else
-        UpdateOverSmbusOther();
-
+    RunUpdateFlow(*this);
     if (g_restartAndExit) RestartAndExit();
 }
 
