@@ -4,6 +4,7 @@ CFileFind::~CFileFind() { Close(); }
 
 BOOL CFileFind::FindFile(LPCWSTR pattern) {
     Close();
+    m_current = {};  // no name of an earlier search survives a new one
     m_search = ::FindFirstFileW(pattern ? pattern : L"*.*", &m_next);
     m_hasNext = m_search != INVALID_HANDLE_VALUE;
     return m_hasNext;

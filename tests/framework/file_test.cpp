@@ -155,4 +155,12 @@ TEST_F(FileTest, FindFileWithoutMatch) {
     EXPECT_FALSE(finder.FindFile(PathOf(L"*.bin")));
     EXPECT_FALSE(finder.FindNextFile());
     EXPECT_EQ(finder.GetFileName(), L"");
+
+    // A search that finds nothing forgets the match of the one before.
+    WriteBytes(L"a.bin", "x");
+    ASSERT_TRUE(finder.FindFile(PathOf(L"*.bin")));
+    finder.FindNextFile();
+    ASSERT_EQ(finder.GetFileName(), L"a.bin");
+    EXPECT_FALSE(finder.FindFile(PathOf(L"*.img")));
+    EXPECT_EQ(finder.GetFileName(), L"");
 }
