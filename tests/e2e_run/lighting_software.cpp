@@ -1,0 +1,196 @@
+#include "tests/e2e_run/lighting_software.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/e2e_support/dialog_driver.h"
+#include "tests/e2e_support/registry_values.h"
+#include "tests/e2e_support/sandbox.h"
+
+namespace e2e {
+
+namespace {
+
+constexpr wchar_t kLocatorServer[] =
+    L"Software\\Classes\\CLSID\\{4590F811-1D3A-11D0-891F-00AA004B2E24}\\InprocServer32";
+constexpr wchar_t kProgramDllOverrides[] = L"Software\\Wine\\AppDefaults\\Update_Vantor.exe\\DllOverrides";
+constexpr DWORD kReportTimeoutMs = 15000;
+// Lines that arrive after the expected ones would be a fault: give them this long to show.
+constexpr DWORD kStragglerMs = 300;
+
+std::vector<std::string> ReadLines(const std::wstring &path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
+
+SC_HANDLE OpenService(DWORD access) {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (!manager) return nullptr;
+    SC_HANDLE service = OpenServiceW(manager, kServiceName, access);
+    CloseServiceHandle(manager);
+    return service;
+}
+
+DWORD ServiceState() {
+    SC_HANDLE service = OpenService(SERVICE_QUERY_STATUS);
+    if (!service) return 0;
+    SERVICE_STATUS status = {};
+    QueryServiceStatus(service, &status);
+    CloseServiceHandle(service);
+    return status.dwCurrentState;
+}
+
+void StopService() {
+    if (SC_HANDLE service = OpenService(SERVICE_STOP | SERVICE_QUERY_STATUS)) {
+        SERVICE_STATUS status = {};
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        CloseServiceHandle(service);
+    }
+    WaitUntil([] { return ServiceState() == SERVICE_STOPPED; }, kReportTimeoutMs);
+}
+
+std::wstring ServiceCommandLine(const std::wstring &eventsFile) {
+    return L"\"" + BinDir() + L"\\lighting_service.exe\" \"" + eventsFile + L"\"";
+}
+
+// Started directly, the stand-in stays the process started, so that a kill shows on its handle.
+HANDLE Launch(const std::wstring &program, ChildEnvironment env) {
+    env.Set(L"VANTOR_FIXTURE_STAY", L"1");
+    std::wstring line = L"\"" + program + L"\"";
+    std::vector<wchar_t> block = env.Block();
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, block.data(),
+                        nullptr, &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+bool Running(HANDLE process) { return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+
+void EndProcess(HANDLE &process) {
+    if (!process) return;
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    process = nullptr;
+}
+
+}  // namespace
+
+bool PrepareLightingServiceAndWmi() {
+    // COM looks for the locator beside the program, and Wine takes the file it finds there
+    // rather than its own provider (sim/wmi/README.md).
+    if (RegSetKeyValueW(HKEY_LOCAL_MACHINE, kLocatorServer, nullptr, REG_SZ, L"wbemprox.dll",
+                        sizeof L"wbemprox.dll") != ERROR_SUCCESS ||
+        RegSetKeyValueW(HKEY_CURRENT_USER, kProgramDllOverrides, L"wbemprox", REG_SZ, L"native,builtin",
+                        sizeof L"native,builtin") != ERROR_SUCCESS)
+        return false;
+    if (SC_HANDLE service = OpenService(SERVICE_QUERY_STATUS)) {
+        CloseServiceHandle(service);
+        StopService();
+        return true;
+    }
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (!manager) return false;
+    const std::wstring binary = ServiceCommandLine(std::wstring(kSandboxRoot) + L"\\service_events.txt");
+    SC_HANDLE service = CreateServiceW(manager, kServiceName, kServiceName, SERVICE_ALL_ACCESS,
+                                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                       binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    CloseServiceHandle(manager);
+    if (!service) return false;
+    CloseServiceHandle(service);
+    return true;
+}
+
+LightingSoftware::LightingSoftware(const std::wstring &root, bool lighting, bool companion)
+    : root_(root),
+      lightingDir_(root + L"\\Halcyra2"),
+      companionDir_(root + L"\\Program Files (x86)\\QYX\\Korvex"),
+      serviceEvents_(root + L"\\service_events.txt"),
+      programEvents_(root + L"\\program_events.txt") {
+    const std::wstring stand_in = BinDir() + L"\\lighting_app.exe";
+    ok_ = MakeDirectories(lightingDir_) && MakeDirectories(companionDir_) &&
+          CopyFileW(stand_in.c_str(), (lightingDir_ + L"\\Ostrum.exe").c_str(), FALSE) &&
+          CopyFileW(stand_in.c_str(), (companionDir_ + L"\\QYX_LED.exe").c_str(), FALSE) &&
+          SetLightingWorkDir(lighting ? lightingDir_ : std::wstring()) &&
+          SetCompanionWorkDir(companion ? companionDir_ : std::wstring());
+    // The service writes its events where this run looks for them.
+    SC_HANDLE service = OpenService(SERVICE_CHANGE_CONFIG);
+    ok_ = ok_ && service &&
+          ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                               ServiceCommandLine(serviceEvents_).c_str(), nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr);
+    if (service) CloseServiceHandle(service);
+}
+
+LightingSoftware::~LightingSoftware() {
+    EndProcess(ostrum_);
+    EndProcess(companion_);
+    for (const std::string &line : ProgramEvents()) {
+        const size_t pid = line.rfind(" pid=");
+        if (pid == std::string::npos) continue;
+        HANDLE launched = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, std::stoul(line.substr(pid + 5)));
+        EndProcess(launched);
+    }
+    StopService();
+}
+
+bool LightingSoftware::Start(ChildEnvironment &env) {
+    env.Set(L"VANTOR_FIXTURE_EVENTS", programEvents_);
+    SC_HANDLE service = OpenService(SERVICE_START);
+    if (!service) return false;
+    const bool started = StartServiceW(service, 0, nullptr) != FALSE;
+    CloseServiceHandle(service);
+    if (!started || !WaitUntil([this] { return ServiceState() == SERVICE_RUNNING && !ServiceEvents().empty(); },
+                               kReportTimeoutMs))
+        return false;
+
+    ostrum_ = Launch(lightingDir_ + L"\\Ostrum.exe", env);
+    companion_ = Launch(companionDir_ + L"\\QYX_LED.exe", env);
+    startLaunches_ = 2;
+    return ostrum_ && companion_ &&
+           WaitUntil([this] { return ProgramEvents().size() >= startLaunches_; }, kReportTimeoutMs);
+}
+
+std::vector<std::string> LightingSoftware::ServiceEvents() const { return ReadLines(serviceEvents_); }
+
+std::vector<std::string> LightingSoftware::ServiceEventsWhenSettled(size_t expected) const {
+    WaitUntil([&] { return ServiceEvents().size() >= expected; }, kReportTimeoutMs);
+    Sleep(kStragglerMs);
+    return ServiceEvents();
+}
+
+bool LightingSoftware::ServiceRunning() const { return ServiceState() == SERVICE_RUNNING; }
+
+bool LightingSoftware::OstrumRunning() const { return Running(ostrum_); }
+
+bool LightingSoftware::CompanionRunning() const { return Running(companion_); }
+
+std::vector<std::string> LightingSoftware::ProgramEvents() const { return ReadLines(programEvents_); }
+
+std::vector<std::string> LightingSoftware::LaunchedWhenSettled(size_t expected) const {
+    WaitUntil([&] { return ProgramEvents().size() >= startLaunches_ + expected; }, kReportTimeoutMs);
+    Sleep(kStragglerMs);
+    std::vector<std::string> launched;
+    const std::vector<std::string> events = ProgramEvents();
+    for (size_t i = startLaunches_; i < events.size(); ++i) {
+        const std::string &line = events[i];
+        const size_t path = line.find(' ') + 1;
+        launched.push_back(line.substr(path, line.rfind(" pid=") - path));
+    }
+    return launched;
+}
+
+std::string LightingSoftware::CompanionProgram() const { return Narrow(companionDir_ + L"\\QYX_LED.exe"); }
+
+}  // namespace e2e
