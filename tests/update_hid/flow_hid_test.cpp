@@ -118,14 +118,6 @@ TEST_F(HidFlowTest, PacketsCarryTheImageInFileOrderWithProgressBeforeEachButTheF
     }
 }
 
-TEST_F(HidFlowTest, FirstPacketOfA300ByteImageCarriesItsLength) {
-    StartInteractive(PatternImage(300));
-    dialog_->UpdateOverHid();
-    const auto packets = ImagePackets();
-    ASSERT_FALSE(packets.empty());
-    EXPECT_THAT(std::vector<uint8_t>(packets[0].begin() + 13, packets[0].begin() + 17), ElementsAre(0x2C, 0x01, 0, 0));
-}
-
 TEST_F(HidFlowTest, ProgressTruncatesTheShareSentInDoublePrecision) {
     StartInteractive(PatternImage(2400));
     dialog_->UpdateOverHid();
