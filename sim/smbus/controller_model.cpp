@@ -43,7 +43,7 @@ LightingController::LightingController(const Scenario &scenario, const Controlle
 
 void LightingController::BeginSession(bool intelHost) {
     m_intelHost = intelHost;
-    m_resumed = false;
+    m_registersOpen = false;
     m_anyTransfer = false;
     m_lastWasDummy = false;
 }
@@ -106,8 +106,8 @@ TransferOutcome LightingController::ByteRead(LONGLONG now, BYTE address, BYTE re
         outcome = NoAnswer("the loader does not answer registers");
     else if (reg != kSmbRegVerF && reg != kSmbRegVerS)
         outcome = NoAnswer("unknown register");
-    else if (!m_resumed)
-        outcome = NoAnswer("application not resumed: no 0x24 taken yet");
+    else if (!m_registersOpen)
+        outcome = NoAnswer("registers shut: no 0x24 opened them");
     else if (now < m_registersFrom)
         outcome = NoAnswer("application starting (500 ms after 0x24)");
     else if (!FindApplicationVersion(m_state.flash, verF, verS))
@@ -134,7 +134,7 @@ TransferOutcome LightingController::EnterLoader(LONGLONG now) {
     m_state.updating = false;
     m_state.echo = 0;
     m_loaderReadyAt = now + kLoaderStartMs;
-    m_resumed = false;
+    m_registersOpen = false;
     return Taken("loader starting" + dropped);
 }
 
@@ -146,12 +146,18 @@ TransferOutcome LightingController::RunApplication(LONGLONG now) {
             return Taken("no application in the flash, the loader stays" + dropped);
         m_state.inLoader = false;
         m_state.updating = false;
-        m_resumed = true;
+        m_registersOpen = true;
         m_registersFrom = now + kApplicationStartMs;
         return Taken("application starting" + dropped);
     }
-    if (!m_intelHost && !ConversationOpen(now)) return Lost("no dummy read at 0xA0 500 ms before");
-    m_resumed = true;
+    // Other hosts: without the dummy read the resume still reaches the running application,
+    // but its registers stay shut, so a version read after it finds nothing. A run with a
+    // command line other than "-f" or "-v" ends with just such a lone resume.
+    if (!m_intelHost && !ConversationOpen(now)) {
+        m_registersOpen = false;
+        return Taken("registers shut: no dummy read at 0xA0 500 ms before");
+    }
+    m_registersOpen = true;
     m_registersFrom = now + kApplicationStartMs;
     return Taken("application resumed");
 }

@@ -61,7 +61,7 @@ private:
     bool m_intelHost = true;
 
     LONGLONG m_loaderReadyAt = 0;     // the loader answers from here on
-    bool m_resumed = false;           // a 0x24 was taken in this session
+    bool m_registersOpen = false;     // a 0x24 opened the version registers in this session
     LONGLONG m_registersFrom = 0;     // the application answers 0xF2/0xF3 from here on
     LONGLONG m_blocksFrom = 0;        // 0x23's erase is done from here on
     LONGLONG m_lastBlockAt = 0;

@@ -307,19 +307,31 @@ TEST_F(SimulatedController, ApplicationAnswersOnly500MsAfterTheResume) {
     EXPECT_EQ(0x1A, ReadLedVerF());
 }
 
-TEST_F(SimulatedController, OtherHostResumeWithoutTheDummyReadOrItsWaitIsLost) {
+// The resume still reaches the running application (a run that only ends sends it alone),
+// but without the dummy read and its wait the version registers stay shut.
+TEST_F(SimulatedController, OtherHostResumeWithoutTheDummyReadOrItsWaitLeavesTheRegistersShut) {
     ControllerConversation controller = Start(std::string(kOtherHost) + "app_version=1A03\n");
     BYTE verF = 0xEE, verS = 0xEE;
     controller.ReadLedVersion(verF, verS, false);
     EXPECT_EQ(0, verF);
     EXPECT_EQ(0, verS);
-    EXPECT_TRUE(Contains(sim.Trace(), "lost: no dummy read at 0xA0 500 ms before")) << sim.Trace();
+    EXPECT_TRUE(Contains(sim.Trace(), "-> 1 taken: registers shut: no dummy read at 0xA0 500 ms before"))
+        << sim.Trace();
 
     SmbusDummyRead();
     WaitMs(400);
     SendSmbusCommand(kSmbCmdRunApplication, false);
     WaitMs(500);
     EXPECT_EQ(0, ReadLedVerF());
+
+    // Opened properly the registers answer; a lone resume after that shuts them again.
+    controller.ReadLedVersion(verF, verS);
+    EXPECT_EQ(0x1A, verF);
+    SendSmbusCommand(kSmbCmdRunApplication, false);
+    WaitMs(500);
+    EXPECT_EQ(0, ReadLedVerF());
+    EXPECT_TRUE(Contains(sim.State(), "mode=application")) << sim.State();
+    EXPECT_FALSE(Contains(sim.Trace(), "lost")) << sim.Trace();
 }
 
 TEST_F(SimulatedController, OtherHostBeginUpdateWithoutTheDummyReadIsLost) {
