@@ -3,8 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -14,6 +12,7 @@
 #include "sim/smbus/scenario.h"
 #include "sim/smbus/sim_exports.h"
 #include "sim/smbus/sim_session.h"
+#include "update/smbus_command_set.h"
 
 namespace {
 constexpr char kDll[] = "Corrant";
@@ -57,15 +56,6 @@ SmbusSim &Sim() {
 
 void Trace(const std::string &text) { SimTrace(kDll, text, Sim().scenario.traceFile); }
 
-std::string Format(const char *format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
 TransferOutcome Refused() { return {false, "refused: SMBus library not initialised"}; }
 
 std::string Result(const TransferOutcome &outcome) {
@@ -98,8 +88,8 @@ SIM_EXPORT BYTE __stdcall SMBusInitialization(DriverLibrary *driver, DWORD reser
         if (result) sim.controller->BeginSession(intelHost);
     }
     sim.initialized = result != 0;
-    Trace(Format("SMBusInitialization driver=%p reserved=%lu -> %u %s", static_cast<void *>(driver), reserved, result,
-                 outcome.c_str()));
+    Trace(SimFormat("SMBusInitialization driver=%p reserved=%lu -> %u %s", static_cast<void *>(driver), reserved,
+                    result, outcome.c_str()));
     return result;
 }
 
@@ -109,8 +99,8 @@ SIM_EXPORT BOOL __stdcall SMB_ByteRead(BYTE *value, BYTE address, BYTE reg) {
     const TransferOutcome outcome =
         sim.initialized ? sim.controller->ByteRead(SimNowMs(), address, reg, read) : Refused();
     if (outcome.acknowledged && value) *value = read;
-    Trace(Format("SMB_ByteRead addr=%02X reg=%02X", address, reg) + Result(outcome) +
-          (outcome.acknowledged ? Format(" value=%02X", read) : std::string()));
+    Trace(SimFormat("SMB_ByteRead addr=%02X reg=%02X", address, reg) + Result(outcome) +
+          (outcome.acknowledged ? SimFormat(" value=%02X", read) : std::string()));
     return outcome.acknowledged;
 }
 
@@ -120,7 +110,7 @@ SIM_EXPORT BOOL __stdcall SMB_BlockRead3(BYTE *buffer, BYTE address, BYTE comman
     const TransferOutcome outcome =
         sim.initialized ? sim.controller->BlockRead(SimNowMs(), address, command, status) : Refused();
     if (outcome.acknowledged && buffer) std::copy(status, status + sizeof status, buffer);
-    Trace(Format("SMB_BlockRead3 addr=%02X cmd=%02X", address, command) + Result(outcome) +
+    Trace(SimFormat("SMB_BlockRead3 addr=%02X cmd=%02X", address, command) + Result(outcome) +
           (outcome.acknowledged ? " data=" + HexBytes(status, sizeof status) : std::string()));
     return outcome.acknowledged;
 }
@@ -129,10 +119,10 @@ SIM_EXPORT BOOL __stdcall SMB_BlockWrite3(BYTE address, BYTE command, const BYTE
     SmbusSim &sim = Sim();
     const TransferOutcome outcome =
         sim.initialized ? sim.controller->BlockWrite(SimNowMs(), address, command, data, length) : Refused();
-    Trace(Format("SMB_BlockWrite3 addr=%02X cmd=%02X len=%lu data=", address, command, length) +
+    Trace(SimFormat("SMB_BlockWrite3 addr=%02X cmd=%02X len=%lu data=", address, command, length) +
           (data ? HexBytes(data, std::min(length, kLargestBlock)) : std::string("(null)")) + Result(outcome));
     // Blocks come by the thousand; the commands around them are where the state is worth keeping.
-    if (command != 0x21 && command != 0x22) sim.Save();
+    if (command != kSmbCmdWriteBlock && command != kSmbCmdRewriteBlock) sim.Save();
     return outcome.acknowledged;
 }
 
@@ -181,8 +171,8 @@ SIM_EXPORT DWORD __stdcall SimSmbus_TraceText(char *buffer, DWORD size) {
 SIM_EXPORT DWORD __stdcall SimSmbus_StateText(char *buffer, DWORD size) {
     SmbusSim &sim = Sim();
     sim.controller->FlashAt(SimNowMs());
-    const std::string session = Format("smbus_initialized=%d\nhost=%s\n", sim.initialized ? 1 : 0,
-                                       sim.controller->IntelHost() ? "intel" : "other");
+    const std::string session = SimFormat("smbus_initialized=%d\nhost=%s\n", sim.initialized ? 1 : 0,
+                                          sim.controller->IntelHost() ? "intel" : "other");
     return CopyText(session + StateText(sim.controller->Settled()), buffer, size);
 }
 

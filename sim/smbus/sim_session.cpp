@@ -1,5 +1,6 @@
 #include "sim/smbus/sim_session.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -106,6 +107,15 @@ std::string SimTraceText() {
     SessionLock lock(session);
     std::string text(session->trace, session->traceUsed);
     if (session->traceTruncated) text += "(trace full: later lines dropped)\n";
+    return text;
+}
+
+std::string SimFormat(const char *format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
     return text;
 }
 

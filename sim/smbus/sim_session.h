@@ -19,6 +19,9 @@ void SimAdvanceClock(DWORD milliseconds);
 void SimTrace(const char *dll, const std::string &text, const std::string &traceFile);
 std::string SimTraceText();
 
+// printf-style text for the trace, up to 511 characters.
+std::string SimFormat(const char *format, ...);
+
 // Copies `text` into a caller's buffer with its NUL when it fits; returns the text's length.
 DWORD CopyText(const std::string &text, char *buffer, DWORD size);
 // A wide text as UTF-8 (null gives "(null)").

@@ -1,7 +1,6 @@
 #include "sim/smbus/sim_smbus_control.h"
 
-#include <cstring>
-
+#include "board/entry_point.h"
 #include "sim/smbus/sim_exports.h"
 
 namespace {
@@ -14,10 +13,7 @@ using FlashFn = DWORD(__stdcall *)(BYTE *, DWORD);
 template <typename Fn>
 Fn Lookup(HMODULE module, const char *name) {
     Fn function = nullptr;
-    if (module) {
-        const FARPROC address = GetProcAddress(module, name);
-        std::memcpy(&function, &address, sizeof function);
-    }
+    if (module) ResolveEntryPoint(module, name, function);
     return function;
 }
 

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 
 #include "board/library_interface.h"
@@ -43,15 +41,6 @@ DriverSim &Sim() {
 
 void Trace(const std::string &text) { SimTrace(kDll, text, Sim().scenario.traceFile); }
 
-std::string Format(const char *format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
 bool DriverMutexExists() {
     HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, kDriverMutexName);
     if (!mutex) return false;
@@ -69,11 +58,11 @@ SIM_EXPORT BYTE __stdcall DriverInitialization(BSTR directory, BSTR instanceName
     sim.initialized = result != 0;
     // The lengths show whether real system strings were passed; the mutex whether the
     // caller made it before or after this call.
-    Trace(Format("DriverInitialization directory=\"%s\" (%u chars) instance=\"%s\" (%u chars) access=%08lX "
-                 "driver_mutex=%s -> %u",
-                 Utf8(directory).c_str(), directory ? SysStringLen(directory) : 0, Utf8(instanceName).c_str(),
-                 instanceName ? SysStringLen(instanceName) : 0, accessValue,
-                 DriverMutexExists() ? "present" : "absent", result));
+    Trace(SimFormat("DriverInitialization directory=\"%s\" (%u chars) instance=\"%s\" (%u chars) access=%08lX "
+                    "driver_mutex=%s -> %u",
+                    Utf8(directory).c_str(), directory ? SysStringLen(directory) : 0, Utf8(instanceName).c_str(),
+                    instanceName ? SysStringLen(instanceName) : 0, accessValue,
+                    DriverMutexExists() ? "present" : "absent", result));
     return result;
 }
 
@@ -89,10 +78,10 @@ SIM_EXPORT BOOL __stdcall PCIConfigRead(DWORD bus, DWORD device, DWORD function,
     } else {
         *value = bus == 0 && device == 0 && function == 0 && offset == 0 ? sim.scenario.hostBridge : kNoDevice;
         result = TRUE;
-        outcome = Format("value=%08lX", *value);
+        outcome = SimFormat("value=%08lX", *value);
     }
-    Trace(Format("PCIConfigRead bus=%lu device=%lu function=%lu offset=%lX access=%08lX -> %d %s", bus, device,
-                 function, offset, accessValue, result, outcome.c_str()));
+    Trace(SimFormat("PCIConfigRead bus=%lu device=%lu function=%lu offset=%lX access=%08lX -> %d %s", bus,
+                    device, function, offset, accessValue, result, outcome.c_str()));
     return result;
 }
 
@@ -100,7 +89,7 @@ SIM_EXPORT void __stdcall DriverRelease() {
     DriverSim &sim = Sim();
     ++sim.releases;
     // Calls after a release still work, as the program relies on.
-    Trace(Format("DriverRelease -> released %d", sim.releases));
+    Trace(SimFormat("DriverRelease -> released %d", sim.releases));
 }
 
 SIM_EXPORT BYTE __stdcall ReadIoPortByte(WORD) { NotSimulated("ReadIoPortByte"); return 0; }
@@ -140,7 +129,7 @@ SIM_EXPORT DWORD __stdcall SimSmbus_TraceText(char *buffer, DWORD size) {
 
 SIM_EXPORT DWORD __stdcall SimSmbus_StateText(char *buffer, DWORD size) {
     const DriverSim &sim = Sim();
-    return CopyText(Format("driver_initialized=%d\ndriver_initializations=%d\ndriver_releases=%d\n",
-                           sim.initialized ? 1 : 0, sim.initializations, sim.releases),
+    return CopyText(SimFormat("driver_initialized=%d\ndriver_initializations=%d\ndriver_releases=%d\n",
+                              sim.initialized ? 1 : 0, sim.initializations, sim.releases),
                     buffer, size);
 }

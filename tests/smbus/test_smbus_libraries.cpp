@@ -12,6 +12,7 @@
 
 #include "app/globals.h"
 #include "board/driver_library.h"
+#include "board/entry_point.h"
 #include "sim/smbus/sim_smbus_control.h"
 #include "update/smbus_command_set.h"
 
@@ -33,12 +34,10 @@ DriverLibrary *NewDriverLibrary(const std::wstring &directory) {
     return new DriverLibrary(SysAllocString(directory.c_str()), SysAllocString(L"Parvio_FWUpdate"));
 }
 
-template <typename Fn>
-Fn Export(HMODULE module, const char *name) {
-    Fn function = nullptr;
-    const FARPROC address = GetProcAddress(module, name);
-    std::memcpy(&function, &address, sizeof function);
-    return function;
+void *Export(HMODULE module, const char *name) {
+    void *address = nullptr;
+    ResolveEntryPoint(module, name, address);
+    return address;
 }
 
 // Records made without a library, whose entry points the tests fill with fakes.
@@ -115,7 +114,7 @@ TEST(DriverLibraryConstruction, LoadsLooksUpInitialisesThenCreatesTheMutex) {
     void *fields[17];
     std::memcpy(fields, driver, sizeof fields);
     for (int i = 0; i < 17; ++i)
-        EXPECT_EQ(Export<void *>(module, names[i]), fields[i]) << "entry point " << i << " " << names[i];
+        EXPECT_EQ(Export(module, names[i]), fields[i]) << "entry point " << i << " " << names[i];
 
     EXPECT_EQ(1, driver->ready);
     ASSERT_NE(nullptr, driver->mutex);
@@ -181,7 +180,7 @@ TEST(SmbusLibraryConstruction, LooksUpAllThirteenEntryPointsInOrderAndCallsNone)
     void *fields[13];
     std::memcpy(fields, &smbus, sizeof fields);
     for (int i = 0; i < 13; ++i)
-        EXPECT_EQ(Export<void *>(smbus.module, names[i]), fields[i]) << "entry point " << i << " " << names[i];
+        EXPECT_EQ(Export(smbus.module, names[i]), fields[i]) << "entry point " << i << " " << names[i];
     EXPECT_EQ(0, smbus.initialized);
     // Initialisation is the start-up checks' business, not the constructor's.
     EXPECT_EQ(std::string::npos, sim.Trace().find("Corrant")) << sim.Trace();
