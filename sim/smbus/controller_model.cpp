@@ -6,6 +6,13 @@
 #include "sim/smbus/test_image.h"
 #include "update/smbus_command_set.h"
 
+// The model speaks through the updater's header; these are the controller's own values.
+static_assert(kSmbLedAddress == 0x52 && kSmbDummyReadAddress == 0xA0, "the controller's addresses");
+static_assert(kSmbCmdEnterLoader == 0x20 && kSmbCmdWriteBlock == 0x21 && kSmbCmdRewriteBlock == 0x22 &&
+                  kSmbCmdBeginUpdate == 0x23 && kSmbCmdRunApplication == 0x24 && kSmbCmdReadStatus == 0x25,
+              "the controller's block commands");
+static_assert(kSmbRegVerF == 0xF2 && kSmbRegVerS == 0xF3, "the controller's version registers");
+
 namespace {
 constexpr LONGLONG kLoaderStartMs = 4500;
 constexpr LONGLONG kApplicationStartMs = 500;

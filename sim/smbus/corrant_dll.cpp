@@ -14,6 +14,8 @@
 #include "sim/smbus/sim_session.h"
 #include "update/smbus_command_set.h"
 
+static_assert(kIntelVendorId == 0x8086, "the host bridge vendor that makes an Intel host");
+
 namespace {
 constexpr char kDll[] = "Corrant";
 constexpr DWORD kLargestBlock = 256;

@@ -10,6 +10,8 @@
 #include "sim/smbus/sim_exports.h"
 #include "sim/smbus/sim_session.h"
 
+static_assert(kDriverAccessValue == 0x5A51502E, "the access value the driver library expects");
+
 namespace {
 constexpr char kDll[] = "Wendil";
 constexpr DWORD kNoDevice = 0xFFFFFFFF;
