@@ -2,7 +2,6 @@
 
 #include "app/globals.h"
 #include "board/entry_point.h"
-#include "update/smbus_command_set.h"
 
 namespace {
 constexpr wchar_t kDriverLibraryFile[] = L"\\Wendil.dll";
@@ -63,17 +62,4 @@ bool IsIntelHostBridge() {
 void ReleaseDriverLibrary() {
     const DriverLibrary *driver = g_driverLibrary;
     if (driver && driver->ready && driver->DriverRelease) driver->DriverRelease();
-}
-
-void SmbusReadBlock(BYTE *buffer256) {
-    const SmbusLibrary *smbus = g_smbusLibrary;
-    if (smbus && smbus->initialized && smbus->SMB_BlockRead3)
-        smbus->SMB_BlockRead3(buffer256, kSmbLedAddress, kSmbCmdReadStatus);
-}
-
-BYTE SmbusReadByte(BYTE address, BYTE reg) {
-    BYTE value = 0;
-    const SmbusLibrary *smbus = g_smbusLibrary;
-    if (smbus && smbus->initialized && smbus->SMB_ByteRead) smbus->SMB_ByteRead(&value, address, reg);
-    return value;
 }

@@ -1,6 +1,8 @@
 #include "board/driver_library.h"
 
+#include "app/globals.h"
 #include "board/entry_point.h"
+#include "update/smbus_command_set.h"
 
 namespace {
 constexpr wchar_t kSmbusLibraryFile[] = L"\\Corrant.dll";
@@ -34,4 +36,17 @@ SmbusLibrary::SmbusLibrary(CString directory)
     // exist, whether or not the library loaded, and never takes or closes them.
     CreateMutexW(nullptr, FALSE, kSmbusMutexName);
     CreateMutexW(nullptr, FALSE, kSmbusRenesasMutexName);
+}
+
+void SmbusReadBlock(BYTE *buffer256) {
+    const SmbusLibrary *smbus = g_smbusLibrary;
+    if (smbus && smbus->initialized && smbus->SMB_BlockRead3)
+        smbus->SMB_BlockRead3(buffer256, kSmbLedAddress, kSmbCmdReadStatus);
+}
+
+BYTE SmbusReadByte(BYTE address, BYTE reg) {
+    BYTE value = 0;
+    const SmbusLibrary *smbus = g_smbusLibrary;
+    if (smbus && smbus->initialized && smbus->SMB_ByteRead) smbus->SMB_ByteRead(&value, address, reg);
+    return value;
 }
