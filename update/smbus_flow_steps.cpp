@@ -63,7 +63,10 @@ void ReadBackVersions(CVantorDlg &dialog, bool intelHost) {
 }
 
 void ShowTransferProgress(CVantorDlg &dialog, int byteIndex, int count) {
-    const double position = static_cast<double>(byteIndex) / count * 100.0;
+    // Each step rounded to double: the x87 unit would otherwise keep extra bits, and byte 29
+    // of 100 must show 28, byte 53 of 100 show 53.
+    const volatile double share = static_cast<double>(byteIndex) / static_cast<double>(count);
+    const volatile double position = share * 100.0;
     dialog.m_progress.SetPos(static_cast<int>(position));
     dialog.UpdateData(FALSE);
 }

@@ -142,14 +142,17 @@ TEST_F(SmbusIntelFlowTest, SecondWrongEchoFailsWithoutResumingTheController) {
 }
 
 TEST_F(SmbusIntelFlowTest, InteractiveProgressFollowsEveryByteAfterTheFirst) {
-    OpenOn(FirmwareImage(0x1A, 0x03, 512 + 64));
+    OpenOn(FirmwareImage(0x1A, 0x03, 512 + 100));
     WatchProgress();
 
     Dialog().UpdateOverSmbusIntel();
 
-    ASSERT_EQ(progress_.size(), 64u);  // bytes 1..63, then 100 after the read-back
-    for (int i = 1; i < 64; ++i) EXPECT_EQ(progress_[i - 1], i * 100 / 64) << i;
-    EXPECT_EQ(progress_.back(), 100);
+    // i / 100 * 100 in double precision: 0.29, 0.57 and 0.58 fall just short of their
+    // hundredths, 0.53 and 0.59 do not (with the x87 unit's extra bits they would).
+    std::vector<int> expected;
+    for (int i = 1; i < 100; ++i) expected.push_back(i == 29 || i == 57 || i == 58 ? i - 1 : i);
+    expected.push_back(100);  // after the read-back
+    EXPECT_EQ(progress_, expected);
 }
 
 TEST_F(SmbusIntelFlowTest, SilentRunReadsTheVersionsAgainAndStoresItsOutcome) {
