@@ -119,7 +119,10 @@ TransferOutcome LightingController::ByteRead(LONGLONG now, BYTE address, BYTE re
         outcome = NoAnswer("application starting (500 ms after 0x24)");
     else if (!FindApplicationVersion(m_state.flash, verF, verS))
         outcome = NoAnswer("no application in the flash");
-    else
+    else if (reg == kSmbRegVerF && m_ffVerFReadsLeft > 0) {
+        --m_ffVerFReadsLeft;
+        value = 0xFF;
+    } else
         value = reg == kSmbRegVerF ? verF : verS;
     NoteTransfer(now, dummyRead);
     return outcome;
@@ -153,8 +156,7 @@ TransferOutcome LightingController::RunApplication(LONGLONG now) {
             return Taken("no application in the flash, the loader stays" + dropped);
         m_state.inLoader = false;
         m_state.updating = false;
-        m_registersOpen = true;
-        m_registersFrom = now + kApplicationStartMs;
+        OpenRegisters(now);
         return Taken("application starting" + dropped);
     }
     // Other hosts: without the dummy read the resume still reaches the running application,
@@ -164,9 +166,14 @@ TransferOutcome LightingController::RunApplication(LONGLONG now) {
         m_registersOpen = false;
         return Taken("registers shut: no dummy read at 0xA0 500 ms before");
     }
+    OpenRegisters(now);
+    return Taken("application resumed");
+}
+
+void LightingController::OpenRegisters(LONGLONG now) {
     m_registersOpen = true;
     m_registersFrom = now + kApplicationStartMs;
-    return Taken("application resumed");
+    m_ffVerFReadsLeft = m_scenario.ffVerFReads;
 }
 
 TransferOutcome LightingController::BeginUpdate(LONGLONG now) {

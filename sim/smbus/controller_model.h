@@ -46,6 +46,7 @@ private:
     TransferOutcome RunApplication(LONGLONG now);
     TransferOutcome BeginUpdate(LONGLONG now);
     void FillStatus(BYTE *buffer) const;
+    void OpenRegisters(LONGLONG now);
 
     bool LoaderStarting(LONGLONG now) const;
     bool ConversationOpen(LONGLONG now) const;
@@ -63,6 +64,7 @@ private:
     LONGLONG m_loaderReadyAt = 0;     // the loader answers from here on
     bool m_registersOpen = false;     // a 0x24 opened the version registers in this session
     LONGLONG m_registersFrom = 0;     // the application answers 0xF2/0xF3 from here on
+    int m_ffVerFReadsLeft = 0;        // answers of 0xF2 still to give 0xFF since the registers opened
     LONGLONG m_blocksFrom = 0;        // 0x23's erase is done from here on
     LONGLONG m_lastBlockAt = 0;
     int m_blockNumber = 0;            // 0x21 blocks since the last 0x23

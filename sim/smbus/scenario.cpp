@@ -83,6 +83,8 @@ bool ApplyLine(const std::string &key, const std::string &value, Scenario &s) {
         s.wrongEchoTimes = static_cast<int>(number);
     } else if (key == "dummy_value" && ParseNumber(value, 0xFF, number)) {
         s.dummyValue = static_cast<BYTE>(number);
+    } else if (key == "verf_ff_reads" && ParseNumber(value, 0x7FFFFFFF, number)) {
+        s.ffVerFReads = static_cast<int>(number);
     } else if (key == "state_file") {
         s.stateFile = value;
     } else if (key == "trace_file") {

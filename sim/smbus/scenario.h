@@ -24,6 +24,7 @@ struct Scenario {
     int wrongEchoBlock = 0;  // 1-based; 0: no fault
     int wrongEchoTimes = 1;
     BYTE dummyValue = 0x23;
+    int ffVerFReads = 0;  // after each 0x24 that opens the registers, 0xF2 first answers 0xFF this often
     // Files; empty: none
     std::string stateFile;
     std::string traceFile;

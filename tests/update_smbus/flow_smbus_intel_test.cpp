@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "app/globals.h"
-#include "board/driver_library.h"
 #include "tests/update_smbus/smbus_run_fixture.h"
 
 using ::testing::ElementsAre;
@@ -269,27 +268,11 @@ TEST_F(SmbusIntelFlowTest, SmbusNotReadyOnlyReleasesTheDriver) {
     EXPECT_EQ(g_restartAndExit, 1);
 }
 
-// A controller whose first answer from register 0xF2 is 0xFF.
-SMB_ByteReadFn g_realByteRead;
-bool g_verFAnsweredOnce;
-BOOL __stdcall FirstVerFReadsErased(BYTE *value, BYTE address, BYTE reg) {
-    const BOOL result = g_realByteRead(value, address, reg);
-    if (reg == 0xF2 && !g_verFAnsweredOnce) {
-        g_verFAnsweredOnce = true;
-        *value = 0xFF;
-    }
-    return result;
-}
-
 TEST_F(SmbusIntelFlowTest, VerFOf0xFFIsReadOnceMoreAndLoggedOnce) {
-    OpenOn(FirmwareImage(0x1A, 0x03, 512 + 32));
-    g_realByteRead = g_smbusLibrary->SMB_ByteRead;
-    g_verFAnsweredOnce = false;
-    g_smbusLibrary->SMB_ByteRead = FirstVerFReadsErased;
+    OpenOn(FirmwareImage(0x1A, 0x03, 512 + 32), "verf_ff_reads=1\n");
     const size_t logged = LogMessages().size();
 
     Dialog().UpdateOverSmbusIntel();
-    g_smbusLibrary->SMB_ByteRead = g_realByteRead;
 
     const std::vector<std::string> traffic = Traffic();
     EXPECT_EQ(std::count(traffic.begin(), traffic.end(), "byte 52:F2"), 2);

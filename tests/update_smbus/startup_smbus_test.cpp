@@ -107,6 +107,35 @@ TEST_F(SmbusStartupTest, VersionChecksDecideTheStatusAndTheUpdateButton) {
     }
 }
 
+TEST_F(SmbusStartupTest, VerFOf0xFFIsReadOnceMoreAndTheSecondAnswerStands) {
+    struct Case {
+        const char *scenario;
+        const wchar_t *verFLine;
+        const wchar_t *ledVersion;
+        const wchar_t *status;
+    };
+    const Case cases[] = {
+        {"verf_ff_reads=1\n", L"LED VerF : 1A", L"1A03", L""},
+        {"verf_ff_reads=2\n", L"LED VerF : FF", L"FF03", L"LED Version doesn't match!"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.scenario);
+        TearDown();
+        SetUp();
+        Configure(c.scenario);
+        PutImage(L"1A03_0205.bin", FirmwareImage(0x1A, 0x03, 1024));
+
+        OpenDialog();
+
+        EXPECT_THAT(Traffic(), ElementsAre("driver init", "pci", "smbus init", "pci", "write 24/17", "wait 500",
+                                           "byte 52:F2", "byte 52:F2", "byte 52:F3", "pci", "write 20/17", "wait 4500",
+                                           "pci", "read 25"));
+        EXPECT_THAT(LogMessages(), ElementsAre(c.verFLine, L"LED VerS : 3", L"Loder verf, vers: 2, 5"));
+        EXPECT_EQ(UpdaterValue(L"LED Version"), c.ledVersion);
+        EXPECT_EQ(ControlText(IDC_STATUS), c.status);
+    }
+}
+
 TEST_F(SmbusStartupTest, NoImageLeavesTheStatusAndTheButtonAsTheyWere) {
     OpenDialog();
 
