@@ -95,7 +95,8 @@ BOOL CVantorDlg::OnInitDialog() {
 BOOL CVantorDlg::StartupChecksOverHid() {
     g_useHidPath = 1;
     EnterProgramDirectory();
-    m_strCmdLine = AfxGetApp()->m_lpCmdLine;
+    const wchar_t *commandLine = AfxGetApp()->m_lpCmdLine;
+    m_strCmdLine = commandLine ? commandLine : L"";
     m_strCmdLine.MakeLower();
     m_progress.SetRange(0, 100);
     m_progress.SetPos(0);

@@ -179,9 +179,9 @@ void HidRunTest::PutImage(const std::wstring &name, const std::vector<BYTE> &byt
     ASSERT_EQ(written, bytes.size());
 }
 
-void HidRunTest::OpenDialog(const std::wstring &commandLine) {
-    g_commandLine = commandLine;
-    g_testApp.m_lpCmdLine = &g_commandLine[0];
+void HidRunTest::OpenDialog(const wchar_t *commandLine) {
+    g_commandLine = commandLine ? commandLine : L"";
+    g_testApp.m_lpCmdLine = commandLine ? &g_commandLine[0] : nullptr;
     dialog_ = std::make_unique<CVantorDlg>();
     ASSERT_TRUE(dialog_->Create(IDD_VANTOR_DIALOG));
 }

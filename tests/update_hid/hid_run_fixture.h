@@ -33,8 +33,9 @@ protected:
     void SetWorkDirs(const wchar_t *lighting, const wchar_t *companion);
     void PutImage(const std::wstring &name, const std::vector<BYTE> &bytes);
 
-    // Creates the dialog with this command line; the start-up checks run inside.
-    void OpenDialog(const std::wstring &commandLine = L"");
+    // Creates the dialog with this command line (null: the framework has none); the start-up
+    // checks run inside.
+    void OpenDialog(const wchar_t *commandLine = L"");
     // Records every progress position set from now on.
     void WatchProgress();
 

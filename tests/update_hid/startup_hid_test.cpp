@@ -213,6 +213,17 @@ TEST_F(HidStartupTest, VStoresTheVersionsWithoutUpdating) {
     EXPECT_THAT(exits_, ElementsAre(0));
 }
 
+TEST_F(HidStartupTest, WithoutACommandLineTheDialogOpensForTheUser) {
+    PutImage(L"led_v0102.bin", PatternImage(100));
+
+    OpenDialog(nullptr);
+
+    EXPECT_TRUE(dialog_->m_strCmdLine.IsEmpty());
+    EXPECT_EQ(ControlText(IDC_OBJECT_VERSION), L"Led ver.: 0102\tLoder ver.: 0104");
+    EXPECT_TRUE(UpdateEnabled());
+    EXPECT_THAT(exits_, IsEmpty());
+}
+
 TEST_F(HidStartupTest, OtherCommandLinesSkipTheChecksButSetUpTheRun) {
     PutImage(L"led_v0F0F.bin", PatternImage(100));
 
