@@ -154,6 +154,25 @@ TEST_F(HidStartupTest, FirmwareWithoutLoaderVersionIsAskedThroughItsLoader) {
     EXPECT_TRUE(UpdateEnabled());
 }
 
+TEST_F(HidStartupTest, FailedReturnFromTheLoaderLeavesTheFirmwareVersionAtZeroUnlogged) {
+    HidSimControllerSetup inLoader = ControllerRunning(1, 2, 0x25);
+    inLoader.mode = HidSimMode::Loader;
+    HidSimReset(inLoader);
+    HidSimFaults faults;
+    faults.failWriteCalls = {2};  // the loader-version read, then the return to the application
+    HidSimSetFaults(faults);
+
+    OpenDialog();
+
+    EXPECT_EQ(ControlText(IDC_STATUS), L"Loder to AP : Switch to LDROM fail.");
+    EXPECT_EQ(g_lastErrorText, L"Switch to LDROM fail.");
+    EXPECT_THAT(LogMessages(), ElementsAre(L"On Boot Mode.", L"Loder verf, vers: 2, 5", L"LED VerF : 0", L"LED VerS : 0"));
+    EXPECT_EQ(CallCount("WriteDeviceOutput"), 2);  // the firmware version is not asked for
+    EXPECT_EQ(ControlText(IDC_CURRENT_VERSION), L"Led ver.: 0000\tLoder ver.: 0205");
+    EXPECT_EQ(UpdaterValue(L"LED Version"), L"0000");
+    EXPECT_TRUE(UpdateEnabled());
+}
+
 // The switch to the loader is the call after the failed loader-version read.
 HidSimFaults EnterLoaderFails() {
     HidSimFaults faults;
