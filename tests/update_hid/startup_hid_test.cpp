@@ -294,6 +294,36 @@ TEST_F(HidStartupTest, QuirkBoardShowsItsFirmwareAsZeroOnlyUnderItsOwnProductId)
     EXPECT_FALSE(UpdateEnabled());
 }
 
+TEST_F(HidStartupTest, SystemMenuEndsWithTheAboutEntryAndTheWindowCarriesItsIcon) {
+    OpenDialog();
+    const HWND window = dialog_->GetSafeHwnd();
+
+    HMENU menu = GetSystemMenu(window, FALSE);
+    ASSERT_NE(menu, nullptr);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    MENUITEMINFOW separator = {};
+    separator.cbSize = sizeof separator;
+    separator.fMask = MIIM_FTYPE;
+    ASSERT_TRUE(GetMenuItemInfoW(menu, count - 2, TRUE, &separator));
+    EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+    wchar_t text[64] = {};
+    MENUITEMINFOW about = {};
+    about.cbSize = sizeof about;
+    about.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE;
+    about.dwTypeData = text;
+    about.cch = 64;
+    ASSERT_TRUE(GetMenuItemInfoW(menu, count - 1, TRUE, &about));
+    EXPECT_EQ(about.wID, 0x0010u);
+    EXPECT_EQ(about.fType & MFT_SEPARATOR, 0u);
+    EXPECT_STREQ(text, L"\u95DC\u65BC Vantor(&A)...");
+
+    const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0)), icon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0)), icon);
+}
+
 TEST_F(HidStartupTest, EmptyWorkDirValuesRunNoCommand) {
     SetWorkDirs(L"", L"");
     PutImage(L"led_v0102.bin", PatternImage(100));
