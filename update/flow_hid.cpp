@@ -7,8 +7,6 @@
 #include "hidlink/device_ids.h"
 #include "hidlink/device_steps.h"
 #include "hidlink/hid_library.h"
-#include "host/log.h"
-#include "host/registry.h"
 #include "host/wait.h"
 #include "update/firmware_image.h"
 #include "update/hid_versions.h"
@@ -168,19 +166,11 @@ void CVantorDlg::UpdateOverHid() {
 
     result = HidGetLoaderVersion(m_loaderVerF, m_loaderVerS);
     if (result != kHidSuccess) return fail(L"Get Loder version : ", result);
-    g_logText.Format(L"Loder verf, vers: %X, %X", m_loaderVerF, m_loaderVerS);
-    WriteLog(g_logText);
-    g_loaderVersion = VersionPairText(m_loaderVerF, m_loaderVerS);
-    WriteRegString(HKEY_LOCAL_MACHINE, kUpdaterKey, L"Loder Version", g_loaderVersion);
+    RecordLoaderVersion(m_loaderVerF, m_loaderVerS);
 
     result = HidGetFirmwareVersion(m_ledVerF, m_ledVerS);
     if (result != kHidSuccess) return fail(L"Get FW version : ", result);
-    g_logText.Format(L"LED VerF : %X", m_ledVerF);
-    WriteLog(g_logText);
-    g_logText.Format(L"LED VerS : %X", m_ledVerS);
-    WriteLog(g_logText);
-    g_ledVersion = VersionPairText(m_ledVerF, m_ledVerS);
-    WriteRegString(HKEY_LOCAL_MACHINE, kUpdaterKey, L"LED Version", g_ledVersion);
+    RecordLedVersion(m_ledVerF, m_ledVerS);
 
     m_progress.SetPos(100);
     Report(L"Finish!");

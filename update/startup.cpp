@@ -134,10 +134,7 @@ BOOL CVantorDlg::StartupChecksOverHid() {
         }
     }
 
-    g_logText.Format(L"Loder verf, vers: %X, %X", m_loaderVerF, m_loaderVerS);
-    WriteLog(g_logText);
-    g_loaderVersion = VersionPairText(m_loaderVerF, m_loaderVerS);
-    StoreUpdaterValue(L"Loder Version", g_loaderVersion);
+    RecordLoaderVersion(m_loaderVerF, m_loaderVerS);
 
     m_ledVerF = 0;
     m_ledVerS = 0;
@@ -159,12 +156,7 @@ BOOL CVantorDlg::StartupChecksOverHid() {
         m_ledVerS = 0;
     }
 
-    g_logText.Format(L"LED VerF : %X", m_ledVerF);
-    WriteLog(g_logText);
-    g_logText.Format(L"LED VerS : %X", m_ledVerS);
-    WriteLog(g_logText);
-    g_ledVersion = VersionPairText(m_ledVerF, m_ledVerS);
-    StoreUpdaterValue(L"LED Version", g_ledVersion);
+    RecordLedVersion(m_ledVerF, m_ledVerS);
 
     m_stCurrent.SetWindowText(VersionLines(g_ledVersion, g_loaderVersion));
 
