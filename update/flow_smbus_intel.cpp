@@ -17,30 +17,34 @@ constexpr bool kIntelHost = true;
 constexpr DWORD kBeginUpdateWaitMs = 1000;
 constexpr DWORD kRewriteWaitMs = 1000;
 constexpr BYTE kErasedByte = 0xFF;
+constexpr int kStatusEchoByte = 3;
 
 using DataBlock = std::array<BYTE, kSmbusDataBlockShortLength>;
 
 bool EchoMatches(const std::array<BYTE, kSmbusStatusBlockLength> &status, const DataBlock &block) {
-    return status[3] == block[kSmbusGroupSize];
+    return status[kStatusEchoByte] == block[kSmbusGroupSize];
 }
 
-// Sends one group and checks its echo. A group of sixteen 0xFF bytes whose echo is wrong
-// is the erased end of the image: `streamEnds` tells the caller to send nothing more.
-bool SendCheckedGroup(const DataBlock &block, bool &streamEnds) {
+enum class GroupOutcome {
+    kAccepted,
+    kErasedEnd,  // sixteen 0xFF bytes whose echo is wrong: the erased end of the image, send no more
+    kRefused,    // wrong echo after the re-send too
+};
+
+// Sends one group and checks its echo; a wrong one gets a single re-send after a pause.
+GroupOutcome SendCheckedGroup(const DataBlock &block) {
     std::array<BYTE, kSmbusStatusBlockLength> status{};
     SendSmbusDataBlock(kSmbCmdWriteBlock, block.data(), kSmbusDataBlockShortLength);
     SmbusReadBlock(status.data());
     if (EchoMatches(status, block))
-        return true;
+        return GroupOutcome::kAccepted;
+    if (std::all_of(block.begin(), block.begin() + kSmbusGroupSize, [](BYTE b) { return b == kErasedByte; }))
+        return GroupOutcome::kErasedEnd;
 
-    if (std::all_of(block.begin(), block.begin() + kSmbusGroupSize, [](BYTE b) { return b == kErasedByte; })) {
-        streamEnds = true;
-        return true;
-    }
     WaitMs(kRewriteWaitMs);
     SendSmbusDataBlock(kSmbCmdRewriteBlock, block.data(), kSmbusDataBlockShortLength);
     SmbusReadBlock(status.data());  // not zeroed: a read that delivers nothing is judged by the first one
-    return EchoMatches(status, block);
+    return EchoMatches(status, block) ? GroupOutcome::kAccepted : GroupOutcome::kRefused;
 }
 
 // Every whole group of 16 within the first (size - 512) bytes, in file order. False when a
@@ -57,11 +61,11 @@ bool StreamImage(CVantorDlg &dialog, const std::vector<BYTE> &image, bool intera
             ++fill;
         } else {
             block[kSmbusGroupSize] = DataBlockChecksum(block.data());
-            bool streamEnds = false;
-            if (!SendCheckedGroup(block, streamEnds))
+            const GroupOutcome outcome = SendCheckedGroup(block);
+            if (outcome == GroupOutcome::kRefused)
                 return false;
-            if (streamEnds)
-                return true;
+            if (outcome == GroupOutcome::kErasedEnd)
+                return true;  // the read-back follows as after the last group
             block.fill(0);
             fill = 0;
         }
