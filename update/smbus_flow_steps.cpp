@@ -15,15 +15,13 @@
 
 namespace {
 constexpr DWORD kResumeWaitMs = 500;
-constexpr DWORD kEnterLoaderWaitMs = 4500;
 }  // namespace
 
 void RereadVersionsSilently(CVantorDlg &dialog, bool intelHost) {
     ResumeForVersionRead(intelHost);
     dialog.m_ledVerF = ReadLedVerF();
     dialog.m_ledVerS = ReadLedVerS();
-    SendSmbusCommand(kSmbCmdEnterLoader, intelHost);
-    WaitMs(kEnterLoaderWaitMs);
+    EnterLoaderAndWait(intelHost);
 
     std::array<BYTE, kSmbusStatusBlockLength> status{};
     SmbusReadBlock(status.data());
@@ -58,8 +56,7 @@ void ReadBackVersions(CVantorDlg &dialog, bool intelHost) {
     SendSmbusCommand(kSmbCmdRunApplication, intelHost);
     WaitMs(kResumeWaitMs);
     ReadAndRecordLedVersion(dialog.m_ledVerF, dialog.m_ledVerS);
-    SendSmbusCommand(kSmbCmdEnterLoader, intelHost);
-    WaitMs(kEnterLoaderWaitMs);
+    EnterLoaderAndWait(intelHost);
 }
 
 void ShowTransferProgress(CVantorDlg &dialog, int byteIndex, int count) {

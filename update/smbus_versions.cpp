@@ -12,6 +12,7 @@
 namespace {
 constexpr DWORD kDummyReadWaitMs = 500;
 constexpr DWORD kResumeWaitMs = 500;
+constexpr DWORD kEnterLoaderWaitMs = 4500;
 }  // namespace
 
 void ResumeForVersionRead(bool intelHost) {
@@ -21,6 +22,11 @@ void ResumeForVersionRead(bool intelHost) {
     }
     SendSmbusCommand(kSmbCmdRunApplication, intelHost);
     WaitMs(kResumeWaitMs);
+}
+
+void EnterLoaderAndWait(bool intelHost) {
+    SendSmbusCommand(kSmbCmdEnterLoader, intelHost);
+    WaitMs(kEnterLoaderWaitMs);
 }
 
 void ReadAndRecordLedVersion(BYTE &verF, BYTE &verS) {

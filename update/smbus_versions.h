@@ -7,6 +7,9 @@
 // other hosts open with the dummy read and 500 ms; then 0x24 and 500 ms.
 void ResumeForVersionRead(bool intelHost);
 
+// 0x20 for the host kind, then the 4500 ms the loader needs before it answers.
+void EnterLoaderAndWait(bool intelHost);
+
 // Registers 0xF2 (once more on 0xFF) and 0xF3 of the running application firmware; logs
 // "LED VerF : %X" and "LED VerS : %X", stores "LED Version" and g_ledVersion.
 void ReadAndRecordLedVersion(BYTE &verF, BYTE &verS);

@@ -12,7 +12,6 @@
 #include "framework/afxwinapp.h"
 #include "host/registry.h"
 #include "host/tool_version.h"
-#include "host/wait.h"
 #include "update/firmware_image.h"
 #include "update/image_name.h"
 #include "update/smbus_command_set.h"
@@ -25,7 +24,6 @@ constexpr DWORD kProgramPathCapacity = 260;
 constexpr wchar_t kDriverInstanceName[] = L"Parvio_FWUpdate";
 constexpr wchar_t kFallbackToolVersion[] = L"1.0.0.14";
 constexpr wchar_t kVersionLineFormat[] = L"Led ver.: %s\tLoder ver.: %s";
-constexpr DWORD kEnterLoaderWaitMs = 4500;
 
 // The folder of the program file itself, without its trailing backslash.
 CString ProgramFileDirectory() {
@@ -80,8 +78,7 @@ BOOL CVantorDlg::StartupChecksOverSmbus() {
     // The host kind is asked anew before each step that depends on it.
     ResumeForVersionRead(IsIntelHostBridge());
     ReadAndRecordLedVersion(m_ledVerF, m_ledVerS);
-    SendSmbusCommand(kSmbCmdEnterLoader, IsIntelHostBridge());
-    WaitMs(kEnterLoaderWaitMs);
+    EnterLoaderAndWait(IsIntelHostBridge());
     ReadAndRecordLoaderVersion(IsIntelHostBridge(), m_loaderVerF, m_loaderVerS);
 
     CString line;
