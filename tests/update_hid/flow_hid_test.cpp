@@ -181,7 +181,9 @@ TEST_F(HidFlowTest, OtherCommandLinesOnlyAskToEnd) {
     StartInteractive(PatternImage(100));
     const int callsBefore = static_cast<int>(HidSimCalls().size());
     dialog_->m_strCmdLine = L"-v";
+    StartElsewhere();
     dialog_->UpdateOverHid();
+    EXPECT_EQ(CurrentDirectory(), programDir_);
     EXPECT_EQ(g_restartAndExit, 1);
     EXPECT_EQ(static_cast<int>(HidSimCalls().size()), callsBefore);
     EXPECT_THAT(boxes_, IsEmpty());

@@ -186,6 +186,21 @@ void HidRunTest::OpenDialog(const wchar_t *commandLine) {
     ASSERT_TRUE(dialog_->Create(IDD_VANTOR_DIALOG));
 }
 
+void HidRunTest::StartElsewhere() {
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    ASSERT_TRUE(SetCurrentDirectoryW(windows));
+    ASSERT_NE(CurrentDirectory(), programDir_);
+}
+
+std::wstring HidRunTest::CurrentDirectory() const {
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    std::wstring directory(current);
+    if (directory.empty() || directory.back() != L'\\') directory += L'\\';
+    return directory;
+}
+
 void HidRunTest::WatchProgress() {
     progress_.clear();
     SetWindowSubclass(GetDlgItem(dialog_->GetSafeHwnd(), IDC_PROGRESS), RecordProgress, 1,

@@ -36,6 +36,10 @@ protected:
     // Creates the dialog with this command line (null: the framework has none); the start-up
     // checks run inside.
     void OpenDialog(const wchar_t *commandLine = L"");
+    // The current directory becomes the Windows folder, as for a start from there.
+    void StartElsewhere();
+    // The current directory, with a trailing backslash as programDir_ has.
+    std::wstring CurrentDirectory() const;
     // Records every progress position set from now on.
     void WatchProgress();
 

@@ -19,9 +19,11 @@ TEST_F(HidStartupTest, EqualVersionsShowBothLinesAndKeepUpdateEnabled) {
     SetWorkDirs(L"C:\\Halcyra2", L"C:\\Korvex");
     HidSimReset(ControllerRunning(1, 2, 0x14));
     PutImage(L"led_v0102.bin", PatternImage(300, 1, 2));
+    StartElsewhere();  // the program's folder holds the image and gets the log
 
     OpenDialog();
 
+    EXPECT_EQ(CurrentDirectory(), programDir_);
     EXPECT_EQ(g_useHidPath, 1);
     EXPECT_EQ(g_boardCode, 0x2C41);
     EXPECT_EQ(g_apProductId, 0x2C41);
