@@ -148,7 +148,7 @@ void CVantorDlg::UpdateOverHid() {
             !(ReadDeviceInput(loader, reply, kLoaderPacketLength) & 1))
             return fail(L"", kHidDataFailed);
         // One queued message per packet is taken and dropped, so input during the stream is
-        // lost; taken without waiting, since nothing posts messages while the stream runs.
+        // lost; taken without waiting, so that an empty queue cannot hold the stream up.
         if (!silent) ::PeekMessageW(&g_pumpMsg, nullptr, 0, 0, PM_REMOVE);
     }
 
