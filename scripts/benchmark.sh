@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Times silent updates ("-f") of the simulated controller with images of 4 KiB, 64 KiB and
+# 256 KiB over USB, the SMBus of an Intel host and the SMBus of another host.
+#
+# Each case runs on a virtual clock: the program's fixed waits are added up there instead of
+# being slept, so the run's wall time is all the rest. Printed per case:
+#   wall      the run's wall time (Wine starting the program included), waits not slept
+#   waits     the sum of the fixed waits the run made, and how many there were
+#   rest      wall time beyond the waits: the program's own cost and the simulated bus
+#   slept     waits + rest: what the run takes with its waits slept
+# --slept also runs each case with its waits slept and prints that run's wall time and outcome.
+# The simulators then take their time from the system's tick count, which under Wine can lag a
+# slept wait by a few milliseconds: the SMBus controller may then refuse the command that follows.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${VANTOR_BUILD_DIR:-$here/build}"
+
+if [ "${1:-}" != "--in-display" ]; then
+  bash "$here/scripts/setup.sh" >/dev/null
+  bash "$here/scripts/build.sh" >/dev/null
+  # shellcheck source=scripts/wine-env.sh
+  . "$here/scripts/wine-env.sh"
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  status=0
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --in-display "$@" || status=$?
+  wineserver -k 2>/dev/null || true
+  exit $status
+fi
+shift
+slept=0
+[ "${1:-}" = "--slept" ] && slept=1
+
+# shellcheck source=scripts/wine-env.sh
+. "$here/scripts/wine-env.sh"
+bin="$build/bin"
+bench="$build/benchmark"
+driver() { wine "$bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
+windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
+value_of() { sed -n "s/^$1=//p"; }
+now() { date +%s.%N; }
+
+bash "$here/sim/wmi/set_locator_registration.sh" standin Update_Vantor.exe
+# No lighting software installed: no commands at the start or the end of a run.
+wine reg delete 'HKLM\SOFTWARE\QYX\Halcyra2' /v WorkDir /f >/dev/null 2>&1 || true
+wine reg delete 'HKLM\SOFTWARE\QYX\Korvex' /v WorkDir /f >/dev/null 2>&1 || true
+
+# An image of `size` bytes whose firmware reports the version of its name once written:
+# USB  "VTRFWVER" VerF VerS anywhere (sim/qyxhid/README.md);
+# SMBus "VNTRFW" VerF VerS at offset 16, never sixteen 0xFF in a row (sim/smbus/README.md).
+make_image() {  # path, usb|smbus, size
+  python3 - "$1" "$2" "$3" <<'EOF'
+import sys
+path, kind, size = sys.argv[1], sys.argv[2], int(sys.argv[3])
+image = bytearray((i * 37 + 11) & 0xFF for i in range(size))
+if kind == "usb":
+    image[0x100:0x10A] = b"VTRFWVER" + bytes([0x01, 0x03])
+else:
+    image[16:24] = b"VNTRFW" + bytes([0x1A, 0x04])
+open(path, "wb").write(image)
+EOF
+}
+
+# A fresh install folder for one case; `envs` gets the driver's --env options for it.
+prepare() {  # dir, transport, size
+  local dir="$1" transport="$2" size="$3" product=QZ-3B10 host=0x3E308086
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  cp "$bin/Update_Vantor.exe" "$bin/QyxHid.dll" "$bin/wmi-standin/wbemprox.dll" "$dir/"
+  envs=()
+  case "$transport" in
+    usb)
+      product=QZ-2C41
+      printf 'mode=application\nproduct_id=0x2C41\nloader_version=0x14\nfw_version=0x12\n' >"$dir/controller.txt"
+      make_image "$dir/LED_v0103.bin" usb "$size"
+      envs+=(--env "VANTOR_HID_SCENARIO=$(windows_path "$dir/controller.txt")"
+             --env "VANTOR_HID_STATE=$(windows_path "$dir/controller.state")")
+      ;;
+    smbus-other) host=0x14801022 ;&
+    smbus-intel)
+      cp "$bin/Wendil.dll" "$bin/Corrant.dll" "$dir/"
+      printf 'host_bridge=%s\napp_version=1A03\nloader_version=0205\n' "$host" >"$dir/controller.txt"
+      make_image "$dir/1A04_0205.bin" smbus "$size"
+      envs+=(--env "VANTOR_SMBUS_SCENARIO=$(windows_path "$dir/controller.txt")")
+      ;;
+  esac
+  printf 'manufacturer=QYX\nproduct=BENCH (%s)\nversion=1.0\n' "$product" >"$dir/board.txt"
+  envs+=(--env "VANTOR_SMBIOS_SCENARIO=$(windows_path "$dir/board.txt")")
+}
+
+seconds() { python3 -c "print(f'{$1:.2f}')"; }
+
+run_case() {  # transport, size; prints one table row
+  local transport="$1" size="$2" dir="$bench/$1-$2" out started wall waits count msg measured=""
+  prepare "$dir" "$transport" "$size"
+  wine reg delete 'HKLM\SOFTWARE\QYX\Tessaly Series\LED' /f >/dev/null 2>&1 || true
+  started=$(now)
+  out="$(driver run --dir "$dir" --args -f "${envs[@]}" --virtual-clock --timeout 600)"
+  wall=$(seconds "$(now) - $started")
+  waits=$(seconds "$(echo "$out" | value_of waited_ms) / 1000")
+  count=$(echo "$out" | value_of wait_count)
+  msg=$(driver registry | value_of reg.Msg)
+
+  if [ "$slept" = 1 ]; then
+    prepare "$dir" "$transport" "$size"
+    wine reg delete 'HKLM\SOFTWARE\QYX\Tessaly Series\LED' /f >/dev/null 2>&1 || true
+    started=$(now)
+    driver run --dir "$dir" --args -f "${envs[@]}" --timeout 900 >/dev/null
+    measured="  measured with waits slept: $(seconds "$(now) - $started") s, $(driver registry | value_of reg.Msg)"
+  fi
+  printf '%-12s %7s  %-16s %7s  %8s %6s  %7s  %7s%s\n' "$transport" "$((size / 1024)) KiB" "$msg" "$wall" \
+    "$waits" "($count)" "$wall" "$(seconds "$waits + $wall")" "$measured"
+}
+
+printf '%-12s %7s  %-16s %7s  %15s  %7s  %7s\n' transport image outcome "wall s" "waits s (count)" \
+  "rest s" "slept s"
+for transport in usb smbus-intel smbus-other; do
+  for size in 4096 65536 262144; do
+    run_case "$transport" "$size"
+  done
+done
+echo
+echo "USB: the controller's APROM holds 128 KiB; a larger image is refused mid-stream."
