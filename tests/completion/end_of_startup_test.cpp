@@ -89,6 +89,7 @@ TEST_F(EndOfStartupTest, UsbSilentRunEndsWhateverTheFlowReports) {
     PutImage(L"LED_v0103.bin", UsbImage(1, 3));
     OpenDialog(L"-F");
     EXPECT_EQ(StatusText(), L"Get FW version : Open device fail.");
+    EXPECT_EQ(g_restartAndExit, 1);
     EXPECT_THAT(exits_, ElementsAre(0));
     EXPECT_EQ(commands_.back(), kCompanionLaunch);
 }
