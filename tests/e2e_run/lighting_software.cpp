@@ -112,18 +112,17 @@ bool PrepareLightingServiceAndWmi() {
     return true;
 }
 
-LightingSoftware::LightingSoftware(const std::wstring &root, bool lighting, bool companion)
-    : root_(root),
-      lightingDir_(root + L"\\Halcyra2"),
+LightingSoftware::LightingSoftware(const std::wstring &root, bool lightingWorkDir, bool companionWorkDir)
+    : lightingDir_(root + L"\\Halcyra2"),
       companionDir_(root + L"\\Program Files (x86)\\QYX\\Korvex"),
       serviceEvents_(root + L"\\service_events.txt"),
       programEvents_(root + L"\\program_events.txt") {
-    const std::wstring stand_in = BinDir() + L"\\lighting_app.exe";
+    const std::wstring standIn = BinDir() + L"\\lighting_app.exe";
     ok_ = MakeDirectories(lightingDir_) && MakeDirectories(companionDir_) &&
-          CopyFileW(stand_in.c_str(), (lightingDir_ + L"\\Ostrum.exe").c_str(), FALSE) &&
-          CopyFileW(stand_in.c_str(), (companionDir_ + L"\\QYX_LED.exe").c_str(), FALSE) &&
-          SetLightingWorkDir(lighting ? lightingDir_ : std::wstring()) &&
-          SetCompanionWorkDir(companion ? companionDir_ : std::wstring());
+          CopyFileW(standIn.c_str(), (lightingDir_ + L"\\Ostrum.exe").c_str(), FALSE) &&
+          CopyFileW(standIn.c_str(), (companionDir_ + L"\\QYX_LED.exe").c_str(), FALSE) &&
+          SetLightingWorkDir(lightingWorkDir ? lightingDir_ : std::wstring()) &&
+          SetCompanionWorkDir(companionWorkDir ? companionDir_ : std::wstring());
     // The service writes its events where this run looks for them.
     SC_HANDLE service = OpenService(SERVICE_CHANGE_CONFIG);
     ok_ = ok_ && service &&

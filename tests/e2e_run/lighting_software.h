@@ -48,7 +48,6 @@ private:
     std::vector<std::string> ServiceEvents() const;
     std::vector<std::string> ProgramEvents() const;
 
-    std::wstring root_;
     std::wstring lightingDir_;
     std::wstring companionDir_;
     std::wstring serviceEvents_;
