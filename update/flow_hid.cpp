@@ -11,6 +11,7 @@
 #include "update/firmware_image.h"
 #include "update/hid_versions.h"
 #include "update/image_name.h"
+#include "update/progress_percent.h"
 #include "update/working_directory.h"
 
 namespace {
@@ -31,14 +32,6 @@ static_assert(kLdrChunkSize == sizeof(LoaderPacket::payload), "later packet layo
 
 void PutLittleEndian32(BYTE *to, UINT32 value) {
     for (int i = 0; i < 4; ++i) to[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
-// The share of the image sent, in whole percent, truncated. Each step is rounded to double:
-// the x87 unit would otherwise keep extra bits, and 1392 of 2400 bytes must give 57, not 58.
-int ProgressPercent(int sent, int length) {
-    volatile double share = static_cast<double>(sent) / static_cast<double>(length);
-    volatile double percent = share * 100.0;
-    return static_cast<int>(percent);
 }
 
 // Fills the packet with the image bytes from `sent` on and returns how many it took.

@@ -9,6 +9,7 @@
 #include "host/wait.h"
 #include "update/firmware_image.h"
 #include "update/image_name.h"
+#include "update/progress_percent.h"
 #include "update/smbus_command_set.h"
 #include "update/smbus_image_checks.h"
 #include "update/smbus_versions.h"
@@ -60,11 +61,7 @@ void ReadBackVersions(CVantorDlg &dialog, bool intelHost) {
 }
 
 void ShowTransferProgress(CVantorDlg &dialog, int byteIndex, int count) {
-    // Each step rounded to double: the x87 unit would otherwise keep extra bits, and byte 29
-    // of 100 must show 28, byte 53 of 100 show 53.
-    const volatile double share = static_cast<double>(byteIndex) / static_cast<double>(count);
-    const volatile double position = share * 100.0;
-    dialog.m_progress.SetPos(static_cast<int>(position));
+    dialog.m_progress.SetPos(ProgressPercent(byteIndex, count));
     dialog.UpdateData(FALSE);
 }
 
