@@ -11,6 +11,10 @@ constexpr BYTE kApCmdGetFwVersion = 0xB0;
 constexpr BYTE kApCmdGetLoaderVersion = 0xB6;
 constexpr BYTE kApCmdReset = 0xD0;
 
+// How long the loader needs after HidEnterLoader before it answers; the step itself never
+// waits, its callers do.
+constexpr DWORD kLoaderStartWaitMs = 800;
+
 constexpr BYTE kLoaderReportId = 0x00;
 constexpr UINT32 kLdrCmdUpdateAprom = 0xA0;
 constexpr UINT32 kLdrCmdEraseAll = 0xA3;

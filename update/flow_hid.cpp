@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr DWORD kLoaderStartWaitMs = 800;
 constexpr DWORD kEraseWaitMs = 1;
 constexpr DWORD kResetWaitMs = 2000;
 

@@ -24,7 +24,6 @@ constexpr wchar_t kCompanionKey[] = L"SOFTWARE\\QYX\\Korvex";
 constexpr wchar_t kWorkDirValue[] = L"WorkDir";
 constexpr wchar_t kFallbackToolVersion[] = L"1.0.0.16";
 constexpr int kQuirkBoardRevision = 2;
-constexpr DWORD kLoaderStartWaitMs = 800;
 
 constexpr wchar_t kGetLoaderVersionLabel[] = L"Get Loder version : ";
 constexpr wchar_t kEnterLoaderLabel[] = L"AP to Loder : ";
