@@ -348,8 +348,7 @@ TEST_F(HidFlowTest, ImagesThatCannotBeReadWholeAreRefusedBeforeAnyDeviceStep) {
     // Held open by another program without sharing: it cannot be opened.
     boxes_.clear();
     PutImage(L"led_v0102.bin", PatternImage(100));
-    HANDLE held = CreateFileW((programDir_ + L"led_v0102.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE held = HoldWithoutSharing(programDir_ + L"led_v0102.bin");
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     dialog_->UpdateOverHid();
     CloseHandle(held);

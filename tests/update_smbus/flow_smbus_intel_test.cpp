@@ -254,16 +254,13 @@ TEST_F(SmbusIntelFlowTest, OtherCommandLinesOnlyResumeAndRelease) {
 
 TEST_F(SmbusIntelFlowTest, SmbusNotReadyOnlyReleasesTheDriver) {
     OpenOn(FirmwareImage(0x1A, 0x03, 1024), "smbus_init=0\n");
-    wchar_t elsewhere[MAX_PATH] = {};
-    GetWindowsDirectoryW(elsewhere, MAX_PATH);
-    SetCurrentDirectoryW(elsewhere);
+    StartElsewhere();
+    const std::wstring elsewhere = CurrentDirectory();
 
     Dialog().UpdateOverSmbusIntel();
 
     EXPECT_THAT(Traffic(), ElementsAre("release"));
-    wchar_t current[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, current);
-    EXPECT_STREQ(current, elsewhere);
+    EXPECT_EQ(CurrentDirectory(), elsewhere);
     EXPECT_THAT(BoxTexts(), IsEmpty());
     EXPECT_EQ(g_restartAndExit, 1);
 }
