@@ -3,12 +3,10 @@
 #include <array>
 #include <vector>
 
-#include "app/globals.h"
 #include "app/vantor_dlg.h"
 #include "host/wait.h"
 #include "update/smbus_command_set.h"
 #include "update/smbus_flow_steps.h"
-#include "update/working_directory.h"
 
 namespace {
 constexpr bool kIntelHost = false;
@@ -49,19 +47,10 @@ void StreamImage(CVantorDlg &dialog, const std::vector<BYTE> &image, bool intera
 }  // namespace
 
 void CVantorDlg::UpdateOverSmbusOther() {
-    if (!g_smbusReady) {
-        ReleaseDriverWhenReady();
-        g_restartAndExit = 1;
+    CString directory;
+    if (!StartSmbusFlow(*this, kIntelHost, directory))
         return;
-    }
-    const CString directory = EnterProgramDirectory();
     const bool interactive = m_strCmdLine.IsEmpty();
-    if (!interactive && m_strCmdLine != L"-f") {
-        EndSmbusFlow(kIntelHost);
-        return;
-    }
-    if (!interactive)
-        RereadVersionsSilently(*this, kIntelHost);
 
     std::vector<BYTE> image;
     const CString refusal = LoadAcceptedImage(*this, directory, image);

@@ -13,10 +13,10 @@
 #include "update/smbus_command_set.h"
 #include "update/smbus_image_checks.h"
 #include "update/smbus_versions.h"
+#include "update/working_directory.h"
 
 namespace {
 constexpr DWORD kResumeWaitMs = 500;
-}  // namespace
 
 void RereadVersionsSilently(CVantorDlg &dialog, bool intelHost) {
     ResumeForVersionRead(intelHost);
@@ -27,6 +27,24 @@ void RereadVersionsSilently(CVantorDlg &dialog, bool intelHost) {
     std::array<BYTE, kSmbusStatusBlockLength> status{};
     SmbusReadBlock(status.data());
     DecodeLoaderVersion(status.data(), intelHost, dialog.m_loaderVerF, dialog.m_loaderVerS);
+}
+}  // namespace
+
+bool StartSmbusFlow(CVantorDlg &dialog, bool intelHost, CString &directory) {
+    if (!g_smbusReady) {
+        ReleaseDriverWhenReady();
+        g_restartAndExit = 1;
+        return false;
+    }
+    directory = EnterProgramDirectory();
+    const bool interactive = dialog.m_strCmdLine.IsEmpty();
+    if (!interactive && dialog.m_strCmdLine != L"-f") {
+        EndSmbusFlow(intelHost);
+        return false;
+    }
+    if (!interactive)
+        RereadVersionsSilently(dialog, intelHost);
+    return true;
 }
 
 CString LoadAcceptedImage(const CVantorDlg &dialog, const CString &directory, std::vector<BYTE> &image) {

@@ -10,10 +10,13 @@
 
 class CVantorDlg;
 
-// Silent runs read the controller's versions again before the image is checked: resume
-// (other hosts: dummy read and 500 ms first), 500 ms, registers 0xF2/0xF3, enter the loader,
-// 4500 ms, status. Nothing is logged or stored.
-void RereadVersionsSilently(CVantorDlg &dialog, bool intelHost);
+// How every flow opens. SMBus library not ready: the driver released, the run asked to end,
+// nothing else. Otherwise the program's folder becomes the current directory (its text in
+// `directory`); a command line other than "-f" takes the common end; "-f" reads the
+// controller's versions again (resume, other hosts with the dummy read and 500 ms first;
+// 500 ms; registers 0xF2/0xF3; enter the loader, 4500 ms; status), logging and storing nothing.
+// False when the run has ended here.
+bool StartSmbusFlow(CVantorDlg &dialog, bool intelHost, CString &directory);
 
 // Finds the first "*.bin", stores the version fields of its name, checks them against the
 // controller and reads the file from `directory`. Returns the text to report when the run
