@@ -9,8 +9,7 @@
 #   rest      wall time beyond the waits: the program's own cost and the simulated bus
 #   slept     waits + rest: what the run takes with its waits slept
 # --slept also runs each case with its waits slept and prints that run's wall time and outcome.
-# The simulators then take their time from the system's tick count, which under Wine can lag a
-# slept wait by a few milliseconds: the SMBus controller may then refuse the command that follows.
+
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$here/build}"

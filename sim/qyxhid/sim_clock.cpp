@@ -1,5 +1,7 @@
 #include "sim/qyxhid/sim_clock.h"
 
+#include "sim/real_time.h"
+
 VirtualClock *OpenClockSection(const wchar_t *name) {
     HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(VirtualClock), name);
     if (!section) return nullptr;
@@ -16,6 +18,6 @@ std::function<uint64_t()> ProcessClock() {
                 return static_cast<uint64_t>(InterlockedCompareExchange64(&clock->elapsedMs, 0, 0));
             };
     }
-    ULONGLONG start = GetTickCount64();
-    return [start] { return static_cast<uint64_t>(GetTickCount64() - start); };
+    LONGLONG start = RealTimeMs();
+    return [start] { return static_cast<uint64_t>(RealTimeMs() - start); };
 }

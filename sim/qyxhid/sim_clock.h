@@ -14,5 +14,5 @@
 VirtualClock *OpenClockSection(const wchar_t *name);
 
 // The virtual clock's elapsedMs when VANTOR_VIRTUAL_CLOCK is set, else the milliseconds of
-// GetTickCount64 since this call.
+// real milliseconds since this call.
 std::function<uint64_t()> ProcessClock();

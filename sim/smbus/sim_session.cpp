@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/virtual_clock.h"
+#include "sim/real_time.h"
 
 namespace {
 constexpr DWORD kTraceCapacity = 16 * 1024 * 1024;
@@ -14,7 +15,7 @@ struct SharedSession {
     volatile LONG lock;
     volatile LONG manualClock;
     volatile LONGLONG manualMs;
-    volatile LONGLONG realStartTick;
+    volatile LONGLONG realStartMs;
     volatile DWORD traceUsed;
     volatile LONG traceTruncated;
     char trace[kTraceCapacity];
@@ -26,7 +27,7 @@ SharedSession *OpenSession() {
     HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(SharedSession), name);
     if (!mapping) return nullptr;
     auto *session = static_cast<SharedSession *>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    if (session) InterlockedCompareExchange64(&session->realStartTick, static_cast<LONGLONG>(GetTickCount64()), 0);
+    if (session) InterlockedCompareExchange64(&session->realStartMs, RealTimeMs(), 0);
     return session;  // the mapping stays open for the life of the process
 }
 
@@ -64,8 +65,8 @@ LONGLONG SimNowMs() {
     SharedSession *session = Session();
     if (session && session->manualClock) return session->manualMs;
     if (VirtualClock *clock = OpenVirtualClockSection()) return clock->elapsedMs;
-    const LONGLONG start = session ? session->realStartTick : 0;
-    return static_cast<LONGLONG>(GetTickCount64()) - start;
+    const LONGLONG start = session ? session->realStartMs : 0;
+    return RealTimeMs() - start;
 }
 
 void SimSessionReset() {
