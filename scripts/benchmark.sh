@@ -9,7 +9,6 @@
 #   rest      wall time beyond the waits: the program's own cost and the simulated bus
 #   slept     waits + rest: what the run takes with its waits slept
 # --slept also runs each case with its waits slept and prints that run's wall time and outcome.
-
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$here/build}"
