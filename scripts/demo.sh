@@ -62,7 +62,7 @@ envs=(--env "VANTOR_SMBIOS_SCENARIO=$(windows_path "$install/board.txt")"
 
 show_run() {  # args: the command line given to the program
   local out logged
-  logged=$( (tr -d '\r' <"$install/Update Vantor.log" 2>/dev/null || true) | wc -l)
+  logged=$( { tr -d '\r' <"$install/Update Vantor.log"; } 2>/dev/null | wc -l || true)
   out="$(driver run --dir "$install" --args "$1" "${envs[@]}" --timeout 120)"
   echo "exit code: $(echo "$out" | value_of exit_code)"
   echo "registry (HKLM\\SOFTWARE\\QYX\\Tessaly Series\\LED):"
