@@ -4,7 +4,6 @@
 #include "app/globals.h"
 #include "app/vantor_dlg.h"
 #include "board/smbios.h"
-#include "framework/afxwinapp.h"
 #include "hidlink/device_ids.h"
 #include "hidlink/device_steps.h"
 #include "host/command.h"
@@ -15,6 +14,7 @@
 #include "update/firmware_image.h"
 #include "update/hid_versions.h"
 #include "update/image_name.h"
+#include "update/startup_steps.h"
 #include "update/working_directory.h"
 
 namespace {
@@ -38,12 +38,6 @@ void ShowStepFailure(CStatic &status, const wchar_t *label, int result, LogFailu
     const CString line = label + g_lastErrorText;
     status.SetWindowText(line);
     if (log == LogFailure::Yes) WriteLog(line);
-}
-
-CString VersionLines(const CString &ledVersion, const CString &loaderVersion) {
-    CString text;
-    text.Format(L"Led ver.: %s\tLoder ver.: %s", ledVersion.GetString(), loaderVersion.GetString());
-    return text;
 }
 
 void StoreUpdaterValue(const wchar_t *name, const CString &text) {
@@ -94,9 +88,7 @@ BOOL CVantorDlg::OnInitDialog() {
 BOOL CVantorDlg::StartupChecksOverHid() {
     g_useHidPath = 1;
     EnterProgramDirectory();
-    const wchar_t *commandLine = AfxGetApp()->m_lpCmdLine;
-    m_strCmdLine = commandLine ? commandLine : L"";
-    m_strCmdLine.MakeLower();
+    m_strCmdLine = LowerCaseCommandLine();
     m_progress.SetRange(0, 100);
     m_progress.SetPos(0);
     g_deviceIds = new LedDeviceIds;
@@ -161,7 +153,7 @@ BOOL CVantorDlg::StartupChecksOverHid() {
 
     CString imageName;
     if (!FindFirmwareImage(imageName)) {
-        m_stObject.SetWindowText(L"Can not find (*.bin) file");
+        m_stObject.SetWindowText(kNoImageLine);
         return EndOfStartupChecks();
     }
     const ImageVersionFields image = UsbImageVersionFields(imageName);
@@ -171,10 +163,7 @@ BOOL CVantorDlg::StartupChecksOverHid() {
     g_imageLoaderVerF.Format(L"%02X", m_loaderVerF);
     g_imageLoaderVerS.Format(L"%02X", m_loaderVerS);
 
-    g_ledVersion = g_imageLedVerF + g_imageLedVerS;
-    g_loaderVersion = g_imageLoaderVerF + g_imageLoaderVerS;
-    m_stObject.SetWindowText(VersionLines(g_ledVersion, g_loaderVersion));
-    m_stStatus.SetWindowText(L"");
+    ShowImageVersions(*this);
 
     if (IsControllerNewer(m_ledVerF, m_ledVerS, ImageFieldByte(g_imageLedVerF), ImageFieldByte(g_imageLedVerS))) {
         m_stStatus.SetWindowText(L"Your LED version is newer, doesn't require updating!");

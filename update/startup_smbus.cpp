@@ -9,7 +9,6 @@
 #include "app/globals.h"
 #include "app/vantor_dlg.h"
 #include "board/driver_library.h"
-#include "framework/afxwinapp.h"
 #include "host/registry.h"
 #include "host/tool_version.h"
 #include "update/firmware_image.h"
@@ -17,13 +16,13 @@
 #include "update/smbus_command_set.h"
 #include "update/smbus_image_checks.h"
 #include "update/smbus_versions.h"
+#include "update/startup_steps.h"
 #include "update/working_directory.h"
 
 namespace {
 constexpr DWORD kProgramPathCapacity = 260;
 constexpr wchar_t kDriverInstanceName[] = L"Parvio_FWUpdate";
 constexpr wchar_t kFallbackToolVersion[] = L"1.0.0.14";
-constexpr wchar_t kVersionLineFormat[] = L"Led ver.: %s\tLoder ver.: %s";
 
 // The folder of the program file itself, without its trailing backslash.
 CString ProgramFileDirectory() {
@@ -61,9 +60,7 @@ BOOL CVantorDlg::StartupChecksOverSmbus() {
     WriteSmbusCommandPreamble();
 
     EnterProgramDirectory();
-    const wchar_t *commandLine = AfxGetApp()->m_lpCmdLine;
-    m_strCmdLine = commandLine ? commandLine : L"";
-    m_strCmdLine.MakeLower();
+    m_strCmdLine = LowerCaseCommandLine();
     m_progress.SetRange(0, 100);
     m_progress.SetPos(0);
     g_ledVersion.Empty();
@@ -81,13 +78,11 @@ BOOL CVantorDlg::StartupChecksOverSmbus() {
     EnterLoaderAndWait(IsIntelHostBridge());
     ReadAndRecordLoaderVersion(IsIntelHostBridge(), m_loaderVerF, m_loaderVerS);
 
-    CString line;
-    line.Format(kVersionLineFormat, g_ledVersion.GetString(), g_loaderVersion.GetString());
-    m_stCurrent.SetWindowText(line);
+    m_stCurrent.SetWindowText(VersionLines(g_ledVersion, g_loaderVersion));
 
     CString imageName;
     if (!FindFirmwareImage(imageName)) {
-        m_stObject.SetWindowText(L"Can not find (*.bin) file");
+        m_stObject.SetWindowText(kNoImageLine);
         return EndOfStartupChecks();
     }
     const ImageVersionFields image = SmbusImageVersionFields(imageName);
@@ -95,13 +90,7 @@ BOOL CVantorDlg::StartupChecksOverSmbus() {
     g_imageLoaderVerS = image.loaderVerS;
     g_imageLedVerF = image.ledVerF;
     g_imageLedVerS = image.ledVerS;
-
-    // The registry keeps the controller's versions; from here the texts hold the image's.
-    g_ledVersion = g_imageLedVerF + g_imageLedVerS;
-    g_loaderVersion = g_imageLoaderVerF + g_imageLoaderVerS;
-    line.Format(kVersionLineFormat, g_ledVersion.GetString(), g_loaderVersion.GetString());
-    m_stObject.SetWindowText(line);
-    m_stStatus.SetWindowText(L"");
+    ShowImageVersions(*this);
 
     const SmbusImageVerdict verdict =
         CheckSmbusImage(image, ControllerVersions{m_ledVerF, m_ledVerS, m_loaderVerF, m_loaderVerS});
