@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 
 #include "app/globals.h"
-#include "sim/qyxhid/firmware_image.h"
 #include "sim/qyxhid/hid_sim.h"
 #include "tests/completion/completion_run.h"
 
@@ -23,17 +22,14 @@ TEST_F(CloseTest, UsbControllerInItsApplicationIsLeftAlone) {
 
 TEST_F(CloseTest, UsbControllerInItsLoaderIsSentBackAndAFailureOnlyShows) {
     OpenDialog();
-    HidSimControllerSetup inLoader;
-    inLoader.mode = HidSimMode::Loader;
-    inLoader.image = MakeFirmwareImage(1, 2);
-    HidSimReset(inLoader);
+    ResetUsbController(HidSimMode::Loader);
     HidSimFaults faults;
     faults.failWriteCalls = {1};
     HidSimSetFaults(faults);
 
     CloseWindow();
     EXPECT_EQ(HidSimCurrentMode(), HidSimMode::Loader);
-    EXPECT_EQ(StatusText(), L"Loder to AP : " + std::wstring(g_lastErrorText.GetString()));
+    EXPECT_EQ(ControlText(IDC_STATUS), L"Loder to AP : " + std::wstring(g_lastErrorText.GetString()));
     EXPECT_FALSE(g_lastErrorText.IsEmpty());
     EXPECT_THAT(boxes_, IsEmpty());
     EXPECT_THAT(commands_, ElementsAre(kServiceStart, kCompanionLaunch));
@@ -42,10 +38,7 @@ TEST_F(CloseTest, UsbControllerInItsLoaderIsSentBackAndAFailureOnlyShows) {
 
 TEST_F(CloseTest, UsbControllerInItsLoaderReturnsToItsApplication) {
     OpenDialog();
-    HidSimControllerSetup inLoader;
-    inLoader.mode = HidSimMode::Loader;
-    inLoader.image = MakeFirmwareImage(1, 2);
-    HidSimReset(inLoader);
+    ResetUsbController(HidSimMode::Loader);
 
     CloseWindow();
     EXPECT_EQ(HidSimCurrentMode(), HidSimMode::Application);
@@ -92,7 +85,7 @@ TEST_F(CloseTest, SmbusResumeAfterAFailedBlockCheckTakesTheControllerOutOfItsLoa
     PutImage(L"1A04_0205.bin", MakeSmbusTestImage(0x1A, 0x04, 4096));
     OpenDialog();
     ClickUpdate();
-    EXPECT_THAT(boxes_, ElementsAre(L"Update FW Error!"));
+    EXPECT_THAT(BoxTexts(), ElementsAre(L"Update FW Error!"));
     EXPECT_THAT(exits_, IsEmpty());
     EXPECT_THAT(commands_, IsEmpty());
     EXPECT_THAT(Matching(SmbusTraceSinceOpen(), "DriverRelease"), SizeIs(1));

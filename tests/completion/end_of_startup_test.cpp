@@ -88,7 +88,7 @@ TEST_F(EndOfStartupTest, UsbSilentRunEndsWhateverTheFlowReports) {
     HidSimReset(unplugged);
     PutImage(L"LED_v0103.bin", UsbImage(1, 3));
     OpenDialog(L"-F");
-    EXPECT_EQ(StatusText(), L"Get FW version : Open device fail.");
+    EXPECT_EQ(ControlText(IDC_STATUS), L"Get FW version : Open device fail.");
     EXPECT_EQ(g_restartAndExit, 1);
     EXPECT_THAT(exits_, ElementsAre(0));
     EXPECT_EQ(commands_.back(), kCompanionLaunch);

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 
 #include "sim/qyxhid/hid_sim.h"
-#include "sim/qyxhid/firmware_image.h"
 #include "tests/completion/completion_run.h"
 
 using ::testing::ElementsAre;
@@ -22,7 +21,7 @@ TEST_F(UpdateButtonTest, NormalEndRestartsTheLightingSoftwareAndEndsTheProcess) 
     EXPECT_EQ(StatusHistory().front(), L"Please waiting...");
     EXPECT_FALSE(UpdateEnabled());
     EXPECT_EQ(HidSimFirmwareVersionByte(), 0x13);
-    EXPECT_THAT(boxes_, ElementsAre(L"Finish!"));
+    EXPECT_THAT(BoxTexts(), ElementsAre(L"Finish!"));
     EXPECT_THAT(commands_, ElementsAre(kServiceStart, kCompanionLaunch));
     EXPECT_THAT(exits_, ElementsAre(0));
 }
@@ -32,9 +31,7 @@ TEST_F(UpdateButtonTest, FailedFlowLeavesTheDialogOpenAndCloseBringsTheControlle
     OpenDialog();
     // The same controller afresh, so that call numbers count from the click: the second
     // write is the erase command, sent to the loader the first one switched to.
-    HidSimControllerSetup controller;
-    controller.image = MakeFirmwareImage(1, 2);
-    HidSimReset(controller);
+    ResetUsbController();
     HidSimFaults faults;
     faults.failWriteCalls = {2};
     HidSimSetFaults(faults);
