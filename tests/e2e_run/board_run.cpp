@@ -6,6 +6,7 @@
 #include "sim/qyxhid/firmware_image.h"
 #include "sim/qyxhid/scenario_file.h"
 #include "sim/smbus/test_image.h"
+#include "tests/e2e_run/line_file.h"
 #include "tests/e2e_support/log_file.h"
 #include "tests/e2e_support/registry_values.h"
 #include "tests/e2e_support/text_conversion.h"
@@ -21,16 +22,6 @@ constexpr char kUsbController[] = "mode=application\nproduct_id=0x2C41\nloader_v
 // Firmware 1A03 with loader 0205 on the SMBus, behind an Intel or an AMD host bridge.
 constexpr char kSmbusIntelController[] = "host_bridge=0x3E308086\napp_version=1A03\nloader_version=0205\n";
 constexpr char kSmbusOtherController[] = "host_bridge=0x14801022\napp_version=1A03\nloader_version=0205\n";
-
-std::vector<std::string> ReadLines(const std::wstring &path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
 
 std::vector<uint8_t> HexBytes(const std::string &hex) {
     std::vector<uint8_t> bytes;

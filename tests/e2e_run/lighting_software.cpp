@@ -1,8 +1,6 @@
 #include "tests/e2e_run/lighting_software.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "tests/e2e_run/line_file.h"
 #include "tests/e2e_support/dialog_driver.h"
 #include "tests/e2e_support/registry_values.h"
 #include "tests/e2e_support/sandbox.h"
@@ -17,16 +15,6 @@ constexpr wchar_t kProgramDllOverrides[] = L"Software\\Wine\\AppDefaults\\Update
 constexpr DWORD kReportTimeoutMs = 15000;
 // Lines that arrive after the expected ones would be a fault: give them this long to show.
 constexpr DWORD kStragglerMs = 300;
-
-std::vector<std::string> ReadLines(const std::wstring &path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
 
 std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
 
