@@ -20,16 +20,8 @@ bash "$here/../../sim/wmi/set_locator_registration.sh" standin
 run="$(mktemp -d)"
 trap 'rm -rf "$run"' EXIT
 run_windows="Z:${run//\//\\}"
-failures=0
-expect() {  # what, text, wanted part
-  if [[ "$2" == *"$3"* ]]; then
-    echo "ok: $1"
-  else
-    echo "FAIL: $1: '$3' not in:"
-    echo "$2"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=tests/smbios/expect.sh
+. "$here/expect.sh"
 
 # The controller in application mode with firmware 1.2.
 printf 'mode=application\nproduct_id=0x2C52\nfw_version=0x12\nloader_version=0x14\n' > "$run/hid.txt"

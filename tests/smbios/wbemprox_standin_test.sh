@@ -14,17 +14,8 @@ run="$(mktemp -d)"
 trap 'rm -rf "$run"' EXIT
 cp "$probe" "$standin" "$run/"
 run_windows="Z:${run//\//\\}"
-failures=0
-
-expect() {  # what, text, wanted part
-  if [[ "$2" == *"$3"* ]]; then
-    echo "ok: $1"
-  else
-    echo "FAIL: $1: '$3' not in:"
-    echo "$2"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=tests/smbios/expect.sh
+. "$here/expect.sh"
 probe_with() {  # scenario file ('' for none), trace file, program
   if [ -n "$1" ]; then
     VANTOR_SMBIOS_SCENARIO="$1" VANTOR_SMBIOS_TRACE="$2" wine "$3" | tr -d '\r'
