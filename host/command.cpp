@@ -8,27 +8,42 @@ CommandRecorder &Recorder() {
     static CommandRecorder recorder;
     return recorder;
 }
+
+// Empty when the system directory cannot be found: nothing is run then.
+CString SystemDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return CString();
+    return CString(path);
+}
 }  // namespace
 
 static_assert(sizeof(SHELLEXECUTEINFOW) == 60, "cbSize must be 60 on the 32-bit platform");
 
 void SetCommandRecorder(CommandRecorder recorder) { Recorder() = std::move(recorder); }
 
-void RunCommand(CString command, CString argument) {
+void RunCommand(CString command, CString argument, CommandFolder folder) {
+    const CString systemDirectory = SystemDirectory();
+    if (systemDirectory.IsEmpty()) return;
+    // cmd.exe by its full path: a bare name would be looked for beside the program and in
+    // the current directory first.
+    const CString cmdPath = systemDirectory + L"\\cmd.exe";
     // cmd.exe parses the line itself, so both texts go in unquoted.
     CString parameters;
     parameters.Format(L"/c %s %s", command.GetString(), argument.GetString());
-    if (Recorder()) {
-        Recorder()(parameters);
-        return;
-    }
 
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
-    info.lpFile = L"cmd.exe";
+    info.lpFile = cmdPath;
     info.lpParameters = parameters;
+    // cmd.exe looks for a command in its working directory before the PATH.
+    if (folder == CommandFolder::System) info.lpDirectory = systemDirectory;
     info.nShow = SW_HIDE;
+    if (Recorder()) {
+        Recorder()({info.lpFile, info.lpParameters, info.lpDirectory});
+        return;
+    }
     ShellExecuteExW(&info);
 
     // A launch that failed leaves no handle and the caller simply goes on.

@@ -19,9 +19,10 @@ constexpr DWORD kDummyReadWaitMs = 500;
 // The service and the companion LED program come back only when their owners' "WorkDir"
 // values were set at start-up; "Ostrum.exe", killed then, is not started again.
 void RunRestartCommands() {
-    if (!g_lightingWorkDir.IsEmpty()) RunCommand(L"sc.exe start", L"Halcyra2_Service");
+    if (!g_lightingWorkDir.IsEmpty()) RunCommand(L"sc.exe start", L"Halcyra2_Service", CommandFolder::System);
+    // Named by its full path; it starts where it always has, and may rely on that folder.
     if (!g_companionWorkDir.IsEmpty())
-        RunCommand(QuoteProgramForCmd(g_companionWorkDir + L"\\QYX_LED.exe"), CString());
+        RunCommand(QuoteProgramForCmd(g_companionWorkDir + L"\\QYX_LED.exe"), CString(), CommandFolder::Current);
 }
 
 void RestartAndExit() {

@@ -64,11 +64,11 @@ BOOL CVantorDlg::OnInitDialog() {
     // The maker's lighting software would fight over the controller; stop what is installed.
     g_lightingWorkDir = ReadRegString(HKEY_LOCAL_MACHINE, kLightingKey, kWorkDirValue, CString(), KEY_QUERY_VALUE);
     if (!g_lightingWorkDir.IsEmpty()) {
-        RunCommand(L"sc.exe stop", L"Halcyra2_Service");
-        RunCommand(L"taskkill /F /IM", L"Ostrum.exe");
+        RunCommand(L"sc.exe stop", L"Halcyra2_Service", CommandFolder::System);
+        RunCommand(L"taskkill /F /IM", L"Ostrum.exe", CommandFolder::System);
     }
     g_companionWorkDir = ReadRegString(HKEY_LOCAL_MACHINE, kCompanionKey, kWorkDirValue, CString(), KEY_QUERY_VALUE);
-    if (!g_companionWorkDir.IsEmpty()) RunCommand(L"taskkill /F /IM", L"QYX_LED.exe");
+    if (!g_companionWorkDir.IsEmpty()) RunCommand(L"taskkill /F /IM", L"QYX_LED.exe", CommandFolder::System);
 
     g_restartAndExit = 0;
 

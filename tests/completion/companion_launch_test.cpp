@@ -73,7 +73,7 @@ protected:
         MakeDirectories(companionDir);
         const std::wstring program = companionDir + L"\\QYX_LED.exe";
         EXPECT_TRUE(CopyFileW((BinDir() + L"\\lighting_app.exe").c_str(), program.c_str(), FALSE));
-        RunCommand(QuoteProgramForCmd(program.c_str()), CString());
+        RunCommand(QuoteProgramForCmd(program.c_str()), CString(), CommandFolder::Current);
         // cmd.exe does not wait for a windowed program: give it time to write its line.
         std::string events;
         for (int i = 0; i < 200 && events.find('\n') == std::string::npos; ++i) {

@@ -3,11 +3,13 @@
 #include <gmock/gmock.h>
 
 #include "app/globals.h"
+#include "host/command.h"
 #include "sim/qyxhid/hid_sim.h"
 #include "tests/completion/completion_run.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Pair;
 using ::testing::SizeIs;
 
 namespace {
@@ -54,6 +56,21 @@ TEST_F(EndOfStartupTest, CompanionDirectoryIsQuotedWhateverItHolds) {
     OpenDialog(L"-x");
     ASSERT_THAT(commands_, SizeIs(2));
     EXPECT_EQ(commands_[1], L"/c \"\"C:\\Tools\\a&calc (1)\\QYX_LED.exe\"\" ");
+}
+
+// The program runs elevated: what it names without a path must be the system's own tool.
+TEST_F(EndOfStartupTest, SystemToolsStartInTheSystemFolderTheCompanionInTheCurrentOne) {
+    std::vector<std::pair<std::wstring, std::wstring>> launched;
+    SetCommandRecorder([&](const LaunchedCommand &command) {
+        launched.emplace_back(command.parameters.GetString(), command.directory.GetString());
+    });
+    OpenDialog(L"-x");
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    EXPECT_THAT(launched, ElementsAre(Pair(L"/c sc.exe stop Halcyra2_Service", system),
+                                      Pair(L"/c taskkill /F /IM Ostrum.exe", system),
+                                      Pair(L"/c taskkill /F /IM QYX_LED.exe", system),
+                                      Pair(kServiceStart, system), Pair(kCompanionLaunch, L"")));
 }
 
 TEST_F(EndOfStartupTest, EmptyCommandLineOpensTheDialogWithoutRestarting) {

@@ -117,7 +117,7 @@ void DialogRunTest::SetUp() {
         waits_.push_back(ms);
         OnWait(ms);
     });
-    SetCommandRecorder([this](const CString &parameters) { commands_.push_back(parameters.GetString()); });
+    SetCommandRecorder([this](const LaunchedCommand &command) { commands_.push_back(command.parameters.GetString()); });
     SetMessageBoxHook([this](HWND, const CString &text, const CString &caption, UINT type) {
         boxes_.push_back({text.GetString(), caption.GetString(), type});
         return IDOK;
