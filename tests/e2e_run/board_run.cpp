@@ -90,7 +90,9 @@ bool BoardRun::PutImage(const std::wstring &name, const std::vector<uint8_t> &by
     return run_->sandbox().WriteFile(name, bytes);
 }
 
-bool BoardRun::Start(const std::wstring &args) { return lighting_->Start(run_->env()) && run_->Start(args); }
+bool BoardRun::Start(const std::wstring &args, const std::wstring &startDir) {
+    return lighting_->Start(run_->env()) && run_->Start(args, startDir);
+}
 
 long BoardRun::WaitExit() {
     DWORD code = 0;

@@ -45,8 +45,9 @@ public:
     const std::wstring &Dir() const { return run_->sandbox().Dir(); }
 
     bool PutImage(const std::wstring &name, const std::vector<uint8_t> &bytes);
-    // Starts the lighting software, then the program with `args`.
-    bool Start(const std::wstring &args);
+    // Starts the lighting software, then the program with `args`, in its install directory
+    // or in `startDir`.
+    bool Start(const std::wstring &args, const std::wstring &startDir = std::wstring());
     // Waits for the end: the exit code, or -1 when the program had to be ended.
     long WaitExit();
 
