@@ -7,10 +7,10 @@
 #include "sim/qyxhid/firmware_image.h"
 #include "sim/smbus/test_image.h"
 #include "tests/e2e_run/board_run.h"
+#include "tests/e2e_run/lighting_checks.h"
 #include "tests/e2e_support/dialog_driver.h"
 
 using namespace e2e;
-using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
@@ -116,11 +116,7 @@ TEST_P(CommandLineTest, EndsAsItsModeSays) {
     EXPECT_EQ(board.WaitExit(), 0);
 
     // Every mode stops the lighting software at start and starts it again at the end.
-    LightingSoftware &lighting = board.lighting();
-    EXPECT_THAT(lighting.ServiceEventsWhenSettled(3), ElementsAre("service started", "service stopped", "service started"));
-    EXPECT_FALSE(lighting.OstrumRunning());
-    EXPECT_FALSE(lighting.CompanionRunning());
-    EXPECT_THAT(lighting.LaunchedWhenSettled(1), ElementsAre(lighting.CompanionProgram()));
+    ExpectStoppedAndRestarted(board.lighting());
 
     const auto values = BoardRun::LedValues();
     const std::vector<std::string> log = board.LogMessages();

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e_run/board_run.h"
+#include "tests/e2e_run/lighting_checks.h"
 #include "tests/e2e_run/line_file.h"
 #include "tests/e2e_support/dialog_driver.h"
 #include "tests/e2e_support/sandbox.h"
 
 using namespace e2e;
-using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace {
@@ -71,11 +71,7 @@ TEST_P(PlantedToolsTest, NoneRunsAndTheSystemToolsStillStopAndRestart) {
     PostClose(dialog);
     EXPECT_EQ(board.WaitExit(), 0);
 
-    LightingSoftware &lighting = board.lighting();
-    EXPECT_THAT(lighting.ServiceEventsWhenSettled(3), ElementsAre("service started", "service stopped", "service started"));
-    EXPECT_FALSE(lighting.OstrumRunning());
-    EXPECT_FALSE(lighting.CompanionRunning());
-    EXPECT_THAT(lighting.LaunchedWhenSettled(1), ElementsAre(lighting.CompanionProgram()));
+    ExpectStoppedAndRestarted(board.lighting());
     EXPECT_THAT(ReadLines(plantedDir + L"\\planted_runs.txt"), IsEmpty());
 }
 
