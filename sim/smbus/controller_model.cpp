@@ -1,9 +1,8 @@
 #include "sim/smbus/controller_model.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
-
-#include <algorithm>
 
 #include "sim/smbus/test_image.h"
 #include "sim/smbus/wire_format.h"

@@ -32,10 +32,10 @@ struct DriverLibraryExports {
 
 // The export names, in the order of the fields above.
 constexpr const char *kDriverLibraryExportNames[] = {
-    "DriverInitialization",    "ReadIoPortByte",           "WriteIoPortByte",          "ReadIoPortWord",
-    "WriteIoPortWord",         "ReadCMOSByte",             "WriteCMOSByte",            "Rdmsr",
-    "Wrmsr",                   "ReadPhysicalMemory",       "ReadPhysicalMemory_Byte",  "WritePhysicalMemory_Byte",
-    "ReadPhysicalMemory_DWORD", "WritePhysicalMemory_DWORD", "PCIConfigRead",          "PCIConfigWrite",
+    "DriverInitialization", "ReadIoPortByte",     "WriteIoPortByte",         "ReadIoPortWord",
+    "WriteIoPortWord",      "ReadCMOSByte",       "WriteCMOSByte",           "Rdmsr",
+    "Wrmsr",                "ReadPhysicalMemory", "ReadPhysicalMemory_Byte", "WritePhysicalMemory_Byte",
+    "ReadPhysicalMemory_DWORD", "WritePhysicalMemory_DWORD", "PCIConfigRead", "PCIConfigWrite",
     "DriverRelease"};
 static_assert(sizeof kDriverLibraryExportNames / sizeof *kDriverLibraryExportNames ==
                   sizeof(DriverLibraryExports) / sizeof(void *),

@@ -113,10 +113,10 @@ SIM_EXPORT BOOL __stdcall PCIConfigWrite(DWORD, DWORD, DWORD, DWORD, DWORD, DWOR
 namespace {
 // The definitions above are the entry points the library states, in record order.
 [[maybe_unused]] constexpr DriverLibraryExports kDefinedExports = {
-    DriverInitialization,     ReadIoPortByte,          WriteIoPortByte,           ReadIoPortWord,
-    WriteIoPortWord,          ReadCMOSByte,            WriteCMOSByte,             Rdmsr,
-    Wrmsr,                    ReadPhysicalMemory,      ReadPhysicalMemory_Byte,   WritePhysicalMemory_Byte,
-    ReadPhysicalMemory_DWORD, WritePhysicalMemory_DWORD, PCIConfigRead,           PCIConfigWrite,
+    DriverInitialization,   ReadIoPortByte,           WriteIoPortByte,          ReadIoPortWord,
+    WriteIoPortWord,        ReadCMOSByte,             WriteCMOSByte,            Rdmsr,
+    Wrmsr,                  ReadPhysicalMemory,       ReadPhysicalMemory_Byte,  WritePhysicalMemory_Byte,
+    ReadPhysicalMemory_DWORD, WritePhysicalMemory_DWORD, PCIConfigRead,         PCIConfigWrite,
     DriverRelease};
 }  // namespace
 
