@@ -127,7 +127,7 @@ bool HidController::Shows(Identity identity) {
 }
 
 bool HidController::Matches(Identity identity, int vendorId, int productId) const {
-    if (identity == Identity::Application) return vendorId == kSimApVendorId && productId == m_productId;
+    if (identity == Identity::Application) return vendorId == kSimApVendorId && productId == ProductId();
     return vendorId == kSimLoaderVendorId && productId == kSimLoaderProductId;
 }
 
@@ -384,6 +384,12 @@ bool HidController::IsImagePacket(uintptr_t handleValue, const uint8_t *data, in
 
 std::vector<uint8_t> HidController::FlashImage() const {
     return std::vector<uint8_t>(m_flash.begin(), m_flash.begin() + static_cast<std::ptrdiff_t>(m_usedLength));
+}
+
+int HidController::ProductId() const {
+    int carried = 0;
+    if (m_flashState == HidSimFlash::Valid && FirmwareProductId(FlashImage(), carried)) return carried;
+    return m_productId;
 }
 
 uint8_t HidController::FirmwareVersionByte() const {

@@ -54,7 +54,9 @@ public:
     std::vector<uint8_t> FlashImage() const;
     uint8_t FirmwareVersionByte() const;
     uint8_t LoaderVersionByte() const { return m_loaderVersion; }
-    int ProductId() const { return m_productId; }
+    // The product ID the application firmware enumerates under: the one its image carries,
+    // else the controller's own.
+    int ProductId() const;
     int OpenHandleCount() const { return static_cast<int>(m_handles.size()); }
 
     // The controller as the next power-up finds it: re-enumerations finished, a pulled cable

@@ -10,6 +10,15 @@ uint8_t FirmwareVersionByte(const std::vector<uint8_t> &image) {
     return static_cast<uint8_t>(((image[at] & 0x0F) << 4) | (image[at + 1] & 0x0F));
 }
 
+bool FirmwareProductId(const std::vector<uint8_t> &image, int &productId) {
+    const auto markerEnd = kFirmwareProductIdMarker + kFirmwareProductIdMarkerLength;
+    auto found = std::search(image.begin(), image.end(), kFirmwareProductIdMarker, markerEnd);
+    size_t at = static_cast<size_t>(found - image.begin()) + kFirmwareProductIdMarkerLength;
+    if (found == image.end() || at + 2 > image.size()) return false;
+    productId = image[at] | image[at + 1] << 8;
+    return true;
+}
+
 std::vector<uint8_t> MakeFirmwareImage(uint8_t verF, uint8_t verS) {
     // A vector table's worth of code-like bytes, then the marker, then padding.
     std::vector<uint8_t> image(64);

@@ -1,17 +1,11 @@
 #include "sim/smbus/controller_model.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "sim/smbus/test_image.h"
-#include "update/smbus_command_set.h"
-
-// The model speaks through the updater's header; these are the controller's own values.
-static_assert(kSmbLedAddress == 0x52 && kSmbDummyReadAddress == 0xA0, "the controller's addresses");
-static_assert(kSmbCmdEnterLoader == 0x20 && kSmbCmdWriteBlock == 0x21 && kSmbCmdRewriteBlock == 0x22 &&
-                  kSmbCmdBeginUpdate == 0x23 && kSmbCmdRunApplication == 0x24 && kSmbCmdReadStatus == 0x25,
-              "the controller's block commands");
-static_assert(kSmbRegVerF == 0xF2 && kSmbRegVerS == 0xF3, "the controller's version registers");
+#include "sim/smbus/wire_format.h"
 
 namespace {
 constexpr LONGLONG kLoaderStartMs = 4500;
@@ -22,10 +16,7 @@ constexpr LONGLONG kRewriteRecoveryMs = 1000;
 constexpr LONGLONG kBufferDrainQuietMs = 50;
 constexpr size_t kInputBufferBlocks = 8;
 constexpr size_t kFlashCapacity = 256 * 1024;
-constexpr DWORD kIntelBlockLength = 17;
-constexpr DWORD kOtherBlockLength = 31;
-constexpr int kPreambleLength = 7;
-constexpr int kGroup = 16;
+constexpr int kGroup = wire::kGroup;
 
 TransferOutcome Taken(const std::string &detail = std::string()) {
     return {true, detail.empty() ? "taken" : "taken: " + detail};
@@ -59,7 +50,7 @@ TransferOutcome LightingController::BlockWrite(LONGLONG now, BYTE address, BYTE 
                                                DWORD length) {
     DrainInputBuffer(now);
     TransferOutcome outcome;
-    if (address != kSmbLedAddress)
+    if (address != wire::kLedAddress)
         outcome = NoAnswer("no device at this address");
     else if (!m_scenario.controllerPresent)
         outcome = NoAnswer("controller absent");
@@ -67,7 +58,7 @@ TransferOutcome LightingController::BlockWrite(LONGLONG now, BYTE address, BYTE 
         outcome = Lost("loader starting (4500 ms after 0x20)");
     else if (!data)
         outcome = Ignored("no data");
-    else if (command == kSmbCmdWriteBlock || command == kSmbCmdRewriteBlock)
+    else if (command == wire::kWriteBlock || command == wire::kRewriteBlock)
         outcome = DataBlock(now, command, data, length);
     else
         outcome = Command(now, command, data, length);
@@ -78,18 +69,20 @@ TransferOutcome LightingController::BlockWrite(LONGLONG now, BYTE address, BYTE 
 TransferOutcome LightingController::BlockRead(LONGLONG now, BYTE address, BYTE command, BYTE *buffer) {
     DrainInputBuffer(now);
     TransferOutcome outcome{true, "answered"};
-    if (address != kSmbLedAddress)
+    if (address != wire::kLedAddress)
         outcome = NoAnswer("no device at this address");
     else if (!m_scenario.controllerPresent)
         outcome = NoAnswer("controller absent");
     else if (LoaderStarting(now))
         outcome = NoAnswer("loader starting (4500 ms after 0x20)");
-    else if (command != kSmbCmdReadStatus)
+    else if (command != wire::kReadStatus)
         outcome = NoAnswer("unknown read command");
     else if (!m_state.inLoader)
         outcome = NoAnswer("the application does not answer 0x25");
     else if (!m_inputBuffer.empty())
         outcome = NoAnswer("busy: blocks still in the input buffer (50 ms pause missing)");
+    else if (MissesStatusRead())
+        outcome = NoAnswer("status read " + std::to_string(m_statusReads) + " since 0x23 missed (scenario)");
     else if (buffer)
         FillStatus(buffer);
     NoteTransfer(now, false);
@@ -100,10 +93,10 @@ TransferOutcome LightingController::ByteRead(LONGLONG now, BYTE address, BYTE re
     DrainInputBuffer(now);
     TransferOutcome outcome{true, "answered"};
     BYTE verF = 0, verS = 0;
-    const bool dummyRead = address == kSmbDummyReadAddress;
+    const bool dummyRead = address == wire::kDummyReadAddress;
     if (dummyRead)
         value = m_scenario.dummyValue;
-    else if (address != kSmbLedAddress)
+    else if (address != wire::kLedAddress)
         outcome = NoAnswer("no device at this address");
     else if (!m_scenario.controllerPresent)
         outcome = NoAnswer("controller absent");
@@ -111,7 +104,7 @@ TransferOutcome LightingController::ByteRead(LONGLONG now, BYTE address, BYTE re
         outcome = NoAnswer("loader starting (4500 ms after 0x20)");
     else if (m_state.inLoader)
         outcome = NoAnswer("the loader does not answer registers");
-    else if (reg != kSmbRegVerF && reg != kSmbRegVerS)
+    else if (reg != wire::kRegVerF && reg != wire::kRegVerS)
         outcome = NoAnswer("unknown register");
     else if (!m_registersOpen)
         outcome = NoAnswer("registers shut: no 0x24 opened them");
@@ -119,22 +112,22 @@ TransferOutcome LightingController::ByteRead(LONGLONG now, BYTE address, BYTE re
         outcome = NoAnswer("application starting (500 ms after 0x24)");
     else if (!FindApplicationVersion(m_state.flash, verF, verS))
         outcome = NoAnswer("no application in the flash");
-    else if (reg == kSmbRegVerF && m_ffVerFReadsLeft > 0) {
+    else if (reg == wire::kRegVerF && m_ffVerFReadsLeft > 0) {
         --m_ffVerFReadsLeft;
         value = 0xFF;
     } else
-        value = reg == kSmbRegVerF ? verF : verS;
+        value = reg == wire::kRegVerF ? verF : verS;
     NoteTransfer(now, dummyRead);
     return outcome;
 }
 
 TransferOutcome LightingController::Command(LONGLONG now, BYTE command, const BYTE *data, DWORD length) {
-    if (command != kSmbCmdEnterLoader && command != kSmbCmdBeginUpdate && command != kSmbCmdRunApplication)
+    if (command != wire::kEnterLoader && command != wire::kBeginUpdate && command != wire::kRunApplication)
         return Ignored("unknown command");
     std::string why;
     if (!CommandBlockValid(data, length, why)) return Ignored(why);
-    if (command == kSmbCmdEnterLoader) return EnterLoader(now);
-    if (command == kSmbCmdRunApplication) return RunApplication(now);
+    if (command == wire::kEnterLoader) return EnterLoader(now);
+    if (command == wire::kRunApplication) return RunApplication(now);
     return BeginUpdate(now);
 }
 
@@ -186,6 +179,9 @@ TransferOutcome LightingController::BeginUpdate(LONGLONG now) {
     m_blocksFrom = now + kEraseMs;
     m_blockNumber = 0;
     m_corruptionsLeft = m_scenario.wrongEchoTimes;
+    m_dropsLeft = m_scenario.lostBlockTimes;
+    m_lastBlockDropped = false;
+    m_statusReads = 0;
     return Taken("flash erased");
 }
 
@@ -196,32 +192,42 @@ TransferOutcome LightingController::DataBlock(LONGLONG now, BYTE command, const 
     if (!DataBlockValid(data, length, why)) return Ignored(why);
     if (now < m_blocksFrom) return Lost("erase not finished (1000 ms after 0x23)");
 
-    const bool rewrite = command == kSmbCmdRewriteBlock;
+    const bool rewrite = command == wire::kRewriteBlock;
     if (rewrite) {
-        if (m_blockNumber == 0 || m_state.flash.size() + m_inputBuffer.size() * kGroup == 0)
+        if (m_blockNumber == 0 || (!m_lastBlockDropped && m_state.flash.size() + m_inputBuffer.size() * kGroup == 0))
             return Ignored("no block to rewrite");
         if (now - m_lastBlockAt < kRewriteRecoveryMs) return Lost("rewrite within 1000 ms of the block");
     } else {
         ++m_blockNumber;
     }
 
+    std::string detail = "block " + std::to_string(m_blockNumber) + (rewrite ? " rewritten" : "");
+    if (m_blockNumber == m_scenario.lostBlock && m_dropsLeft > 0) {
+        // Seen and thrown away: nothing stored, the echo stays that of the block before.
+        --m_dropsLeft;
+        m_lastBlockAt = now;
+        m_lastBlockDropped = true;
+        return Lost(detail + " dropped by the controller (scenario)");
+    }
     Block block;
     std::memcpy(block.data(), data, kGroup);
-    std::string detail = "block " + std::to_string(m_blockNumber) + (rewrite ? " rewritten" : "");
     if (m_blockNumber == m_scenario.wrongEchoBlock && m_corruptionsLeft > 0) {
         --m_corruptionsLeft;
         block[0] ^= 0xFF;
         detail += ", corrupted in transfer";
     }
 
+    // A rewrite replaces the last block stored, unless the controller dropped the block it
+    // repeats: then it is stored as that block.
+    const bool replace = rewrite && !m_lastBlockDropped;
     if (m_intelHost) {
-        if (rewrite)
+        if (replace)
             std::memcpy(&m_state.flash[m_state.flash.size() - kGroup], block.data(), kGroup);
         else if (m_state.flash.size() + kGroup > kFlashCapacity)
             return Lost("flash full");
         else
             AppendBlock(m_state.flash, block.data());
-    } else if (rewrite) {
+    } else if (replace) {
         if (!m_inputBuffer.empty())
             m_inputBuffer.back() = block;
         else
@@ -231,17 +237,24 @@ TransferOutcome LightingController::DataBlock(LONGLONG now, BYTE command, const 
     } else {
         m_inputBuffer.push_back(block);
     }
+    m_lastBlockDropped = false;
     m_state.echo = Sum(block.data());
     m_lastBlockAt = now;
     return Taken(detail);
 }
 
+bool LightingController::MissesStatusRead() {
+    if (!m_state.updating) return false;
+    ++m_statusReads;
+    const std::vector<int> &missed = m_scenario.unansweredStatusReads;
+    return std::find(missed.begin(), missed.end(), m_statusReads) != missed.end();
+}
+
 void LightingController::FillStatus(BYTE *buffer) const {
-    BYTE status[kStatusBytes] = {7, 'L', 'D', 0, 0, 0, 0, 0xA5};
+    BYTE status[wire::kStatusBytes] = {7, 'L', 'D', 0, 0, 0, 0, 0xA5};
     const BYTE verF = m_state.loaderVerF;
     const BYTE verS = m_state.loaderVerS;
-    const StatusLayout layout = m_intelHost ? StatusLayout::kPlain : m_scenario.statusLayout;
-    switch (layout) {
+    switch (m_scenario.statusLayout) {
     case StatusLayout::kPlain:
         status[3] = m_state.echo;
         status[4] = verF;
@@ -258,7 +271,7 @@ void LightingController::FillStatus(BYTE *buffer) const {
         status[5] = 0xFF;
         break;
     }
-    std::memcpy(buffer, status, kStatusBytes);
+    std::memcpy(buffer, status, wire::kStatusBytes);
 }
 
 ControllerState LightingController::Settled() const {
@@ -278,22 +291,18 @@ bool LightingController::ConversationOpen(LONGLONG now) const {
     return m_anyTransfer && m_lastWasDummy && now - m_lastTransferAt >= kConversationSettleMs;
 }
 
-DWORD LightingController::BlockLength() const { return m_intelHost ? kIntelBlockLength : kOtherBlockLength; }
+DWORD LightingController::BlockLength() const { return m_intelHost ? wire::kIntelBlockLength : wire::kOtherBlockLength; }
 
 bool LightingController::CommandBlockValid(const BYTE *data, DWORD length, std::string &why) const {
     if (length != BlockLength()) {
         why = "command block of " + std::to_string(length) + " bytes, expected " + std::to_string(BlockLength());
         return false;
     }
-    BYTE preamble[kPreambleLength];
-    std::memcpy(preamble, &kSmbusPreambleDword, 4);
-    std::memcpy(preamble + 4, &kSmbusPreambleWord, 2);
-    preamble[6] = kSmbusPreambleByte;
-    if (std::memcmp(data, preamble, kPreambleLength) != 0) {
+    if (std::memcmp(data, wire::kPreamble, wire::kPreambleLength) != 0) {
         why = "foreign preamble";
         return false;
     }
-    for (DWORD i = kPreambleLength; i < length; ++i) {
+    for (DWORD i = wire::kPreambleLength; i < length; ++i) {
         if (data[i] != 0) {
             why = "non-zero byte after the preamble";
             return false;
@@ -307,7 +316,7 @@ bool LightingController::DataBlockValid(const BYTE *data, DWORD length, std::str
         why = "data block of " + std::to_string(length) + " bytes, expected " + std::to_string(BlockLength());
         return false;
     }
-    for (DWORD i = kIntelBlockLength; i < length; ++i) {
+    for (DWORD i = wire::kIntelBlockLength; i < length; ++i) {
         if (data[i] != 0) {
             why = "non-zero byte after the checksum";
             return false;

@@ -26,7 +26,7 @@ public:
     bool IntelHost() const { return m_intelHost; }
 
     TransferOutcome BlockWrite(LONGLONG now, BYTE address, BYTE command, const BYTE *data, DWORD length);
-    // Writes at most kStatusBytes bytes of `buffer`, and nothing when it does not answer.
+    // Writes at most wire::kStatusBytes bytes of `buffer`, and nothing when it does not answer.
     TransferOutcome BlockRead(LONGLONG now, BYTE address, BYTE command, BYTE *buffer);
     TransferOutcome ByteRead(LONGLONG now, BYTE address, BYTE reg, BYTE &value);
 
@@ -34,8 +34,6 @@ public:
     ControllerState Settled() const;
     // The flash at `now`: waiting blocks are written first when the bus has been quiet long enough.
     const std::vector<BYTE> &FlashAt(LONGLONG now);
-
-    static constexpr int kStatusBytes = 8;
 
 private:
     using Block = std::array<BYTE, 16>;
@@ -46,6 +44,8 @@ private:
     TransferOutcome RunApplication(LONGLONG now);
     TransferOutcome BeginUpdate(LONGLONG now);
     void FillStatus(BYTE *buffer) const;
+    // Counts a status read of the update in progress; true when the scenario leaves it unanswered.
+    bool MissesStatusRead();
     void OpenRegisters(LONGLONG now);
 
     bool LoaderStarting(LONGLONG now) const;
@@ -69,6 +69,9 @@ private:
     LONGLONG m_lastBlockAt = 0;
     int m_blockNumber = 0;            // 0x21 blocks since the last 0x23
     int m_corruptionsLeft = 0;        // faulty transfers still to come for the scenario's block
+    int m_dropsLeft = 0;              // transfers of the scenario's lost block still to drop
+    bool m_lastBlockDropped = false;  // the last 0x21/0x22 was dropped: a 0x22 stores its block
+    int m_statusReads = 0;            // 0x25 reads since the last 0x23
     std::vector<Block> m_inputBuffer; // other hosts: blocks not yet in the flash
 
     bool m_anyTransfer = false;

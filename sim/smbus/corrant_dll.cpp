@@ -6,15 +6,13 @@
 #include <memory>
 #include <string>
 
-#include "board/driver_library.h"
 #include "sim/smbus/controller_model.h"
 #include "sim/smbus/hex_text.h"
 #include "sim/smbus/scenario.h"
 #include "sim/smbus/sim_exports.h"
 #include "sim/smbus/sim_session.h"
-#include "update/smbus_command_set.h"
-
-static_assert(kIntelVendorId == 0x8086, "the host bridge vendor that makes an Intel host");
+#include "sim/smbus/smbus_library_exports.h"
+#include "sim/smbus/wire_format.h"
 
 namespace {
 constexpr char kDll[] = "Corrant";
@@ -67,16 +65,17 @@ std::string Result(const TransferOutcome &outcome) {
 void NotSimulated(const char *name) { Trace(std::string(name) + " -> 0 not simulated"); }
 
 // The host bridge's vendor, read through the driver record under the driver's own mutex.
-bool ReadHostBridge(const DriverLibrary &driver, DWORD &value) {
-    if (!driver.ready || !driver.PCIConfigRead) return false;
+bool ReadHostBridge(const DriverRecord &driver, DWORD &value) {
+    const auto pciConfigRead = driver.entryPoints.PCIConfigRead;
+    if (!driver.ready || !pciConfigRead) return false;
     if (driver.mutex) WaitForSingleObject(driver.mutex, INFINITE);
-    const BOOL read = driver.PCIConfigRead(0, 0, 0, 0, &value, kDriverAccessValue);
+    const BOOL read = pciConfigRead(0, 0, 0, 0, &value, kExpectedAccessValue);
     if (driver.mutex) ReleaseMutex(driver.mutex);
     return read != FALSE;
 }
 }  // namespace
 
-SIM_EXPORT BYTE __stdcall SMBusInitialization(DriverLibrary *driver, DWORD reserved) {
+SIM_EXPORT BYTE __stdcall SMBusInitialization(DriverRecord *driver, DWORD reserved) {
     SmbusSim &sim = Sim();
     DWORD hostBridge = 0;
     BYTE result = 0;
@@ -84,7 +83,7 @@ SIM_EXPORT BYTE __stdcall SMBusInitialization(DriverLibrary *driver, DWORD reser
     if (!driver || !ReadHostBridge(*driver, hostBridge)) {
         outcome = "driver record not usable";
     } else {
-        const bool intelHost = LOWORD(hostBridge) == kIntelVendorId;
+        const bool intelHost = LOWORD(hostBridge) == kIntelHostBridgeVendor;
         result = sim.scenario.smbusInit;
         outcome = std::string("host=") + (intelHost ? "intel" : "other");
         if (result) sim.controller->BeginSession(intelHost);
@@ -108,7 +107,7 @@ SIM_EXPORT BOOL __stdcall SMB_ByteRead(BYTE *value, BYTE address, BYTE reg) {
 
 SIM_EXPORT BOOL __stdcall SMB_BlockRead3(BYTE *buffer, BYTE address, BYTE command) {
     SmbusSim &sim = Sim();
-    BYTE status[LightingController::kStatusBytes] = {};
+    BYTE status[wire::kStatusBytes] = {};
     const TransferOutcome outcome =
         sim.initialized ? sim.controller->BlockRead(SimNowMs(), address, command, status) : Refused();
     if (outcome.acknowledged && buffer) std::copy(status, status + sizeof status, buffer);
@@ -124,7 +123,7 @@ SIM_EXPORT BOOL __stdcall SMB_BlockWrite3(BYTE address, BYTE command, const BYTE
     Trace(SimFormat("SMB_BlockWrite3 addr=%02X cmd=%02X len=%lu data=", address, command, length) +
           (data ? HexBytes(data, std::min(length, kLargestBlock)) : std::string("(null)")) + Result(outcome));
     // Blocks come by the thousand; the commands around them are where the state is worth keeping.
-    if (command != kSmbCmdWriteBlock && command != kSmbCmdRewriteBlock) sim.Save();
+    if (command != wire::kWriteBlock && command != wire::kRewriteBlock) sim.Save();
     return outcome.acknowledged;
 }
 
@@ -143,6 +142,14 @@ SIM_EXPORT BOOL __stdcall SMB_BlockRead(BYTE *, BYTE, BYTE, DWORD) { NotSimulate
 SIM_EXPORT DWORD __stdcall SMBusGetAddress() { NotSimulated("SMBusGetAddress"); return 0; }
 SIM_EXPORT BOOL __stdcall SMBusReload() { NotSimulated("SMBusReload"); return FALSE; }
 SIM_EXPORT void __stdcall SMBusRelease() { NotSimulated("SMBusRelease"); }
+
+namespace {
+// The definitions above are the entry points the library states, in their order.
+[[maybe_unused]] constexpr SmbusLibraryExports kDefinedExports = {
+    SMBusInitialization, SMB_ByteRead,    SMB_ByteWrite,  SMB_BlockRead1,  SMB_BlockWrite1,
+    SMB_BlockRead2,      SMB_BlockWrite2, SMB_BlockRead3, SMB_BlockWrite3, SMB_BlockRead,
+    SMBusGetAddress,     SMBusReload,     SMBusRelease};
+}  // namespace
 
 SIM_EXPORT void __stdcall SimSmbus_Reset() {
     SimSessionReset();

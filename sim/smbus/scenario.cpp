@@ -52,6 +52,20 @@ std::string Environment(const char *name) {
     return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
 }
 
+// "3" or "3,5": numbers from 1.
+bool ParseNumberList(const std::string &text, std::vector<int> &numbers) {
+    std::vector<int> parsed;
+    std::istringstream items(text);
+    for (std::string item; std::getline(items, item, ',');) {
+        unsigned long long number = 0;
+        if (!ParseNumber(Trim(item), 0x7FFFFFFF, number) || number == 0) return false;
+        parsed.push_back(static_cast<int>(number));
+    }
+    if (parsed.empty()) return false;
+    numbers = parsed;
+    return true;
+}
+
 bool ApplyLine(const std::string &key, const std::string &value, Scenario &s) {
     unsigned long long number = 0;
     if (key == "driver_init" && ParseNumber(value, 0xFF, number)) {
@@ -81,6 +95,12 @@ bool ApplyLine(const std::string &key, const std::string &value, Scenario &s) {
         s.wrongEchoBlock = static_cast<int>(number);
     } else if (key == "wrong_echo_times" && ParseNumber(value, 0x7FFFFFFF, number)) {
         s.wrongEchoTimes = static_cast<int>(number);
+    } else if (key == "lost_block" && ParseNumber(value, 0x7FFFFFFF, number)) {
+        s.lostBlock = static_cast<int>(number);
+    } else if (key == "lost_block_times" && ParseNumber(value, 0x7FFFFFFF, number)) {
+        s.lostBlockTimes = static_cast<int>(number);
+    } else if (key == "unanswered_status_reads") {
+        return ParseNumberList(value, s.unansweredStatusReads);
     } else if (key == "dummy_value" && ParseNumber(value, 0xFF, number)) {
         s.dummyValue = static_cast<BYTE>(number);
     } else if (key == "verf_ff_reads" && ParseNumber(value, 0x7FFFFFFF, number)) {

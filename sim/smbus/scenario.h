@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// Where the loader puts its version in the status block on hosts other than Intel.
+// Where the loader puts its version (and the checksum echo) in the status block.
 enum class StatusLayout { kPlain, kShiftedUp, kShiftedDown };
 
 struct Scenario {
@@ -23,6 +23,9 @@ struct Scenario {
     StatusLayout statusLayout = StatusLayout::kPlain;
     int wrongEchoBlock = 0;  // 1-based; 0: no fault
     int wrongEchoTimes = 1;
+    int lostBlock = 0;  // 1-based; 0: no fault
+    int lostBlockTimes = 1;
+    std::vector<int> unansweredStatusReads;  // 1-based, counted from the last 0x23
     BYTE dummyValue = 0x23;
     int ffVerFReads = 0;  // after each 0x24 that opens the registers, 0xF2 first answers 0xFF this often
     // Files; empty: none

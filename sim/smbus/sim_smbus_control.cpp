@@ -1,6 +1,7 @@
 #include "sim/smbus/sim_smbus_control.h"
 
-#include "board/entry_point.h"
+#include <cstring>
+
 #include "sim/smbus/sim_exports.h"
 
 namespace {
@@ -12,8 +13,12 @@ using FlashFn = DWORD(__stdcall *)(BYTE *, DWORD);
 
 template <typename Fn>
 Fn Lookup(HMODULE module, const char *name) {
+    static_assert(sizeof(Fn) == sizeof(FARPROC), "control functions are plain function pointers");
     Fn function = nullptr;
-    if (module) ResolveEntryPoint(module, name, function);
+    if (module) {
+        const FARPROC address = GetProcAddress(module, name);
+        std::memcpy(&function, &address, sizeof function);
+    }
     return function;
 }
 

@@ -5,12 +5,10 @@
 
 #include <string>
 
-#include "board/library_interface.h"
+#include "sim/smbus/driver_library_exports.h"
 #include "sim/smbus/scenario.h"
 #include "sim/smbus/sim_exports.h"
 #include "sim/smbus/sim_session.h"
-
-static_assert(kDriverAccessValue == 0x5A51502E, "the access value the driver library expects");
 
 namespace {
 constexpr char kDll[] = "Wendil";
@@ -56,7 +54,7 @@ void NotSimulated(const char *name) { Trace(std::string(name) + " -> 0 not simul
 SIM_EXPORT BYTE __stdcall DriverInitialization(BSTR directory, BSTR instanceName, DWORD accessValue) {
     DriverSim &sim = Sim();
     ++sim.initializations;
-    const BYTE result = accessValue == kDriverAccessValue ? sim.scenario.driverInit : 0;
+    const BYTE result = accessValue == kExpectedAccessValue ? sim.scenario.driverInit : 0;
     sim.initialized = result != 0;
     // The lengths show whether real system strings were passed; the mutex whether the
     // caller made it before or after this call.
@@ -75,7 +73,7 @@ SIM_EXPORT BOOL __stdcall PCIConfigRead(DWORD bus, DWORD device, DWORD function,
     std::string outcome;
     if (!sim.initialized) {
         outcome = "refused: driver not initialised";
-    } else if (accessValue != kDriverAccessValue || !value) {
+    } else if (accessValue != kExpectedAccessValue || !value) {
         outcome = "refused: bad access value or no result address";
     } else {
         *value = bus == 0 && device == 0 && function == 0 && offset == 0 ? sim.scenario.hostBridge : kNoDevice;
@@ -111,6 +109,16 @@ SIM_EXPORT BOOL __stdcall PCIConfigWrite(DWORD, DWORD, DWORD, DWORD, DWORD, DWOR
     NotSimulated("PCIConfigWrite");
     return FALSE;
 }
+
+namespace {
+// The definitions above are the entry points the library states, in record order.
+[[maybe_unused]] constexpr DriverLibraryExports kDefinedExports = {
+    DriverInitialization,   ReadIoPortByte,           WriteIoPortByte,          ReadIoPortWord,
+    WriteIoPortWord,        ReadCMOSByte,             WriteCMOSByte,            Rdmsr,
+    Wrmsr,                  ReadPhysicalMemory,       ReadPhysicalMemory_Byte,  WritePhysicalMemory_Byte,
+    ReadPhysicalMemory_DWORD, WritePhysicalMemory_DWORD, PCIConfigRead,         PCIConfigWrite,
+    DriverRelease};
+}  // namespace
 
 SIM_EXPORT void __stdcall SimSmbus_Reset() {
     SimSessionReset();

@@ -176,4 +176,44 @@ TEST_P(CommandLineTest, EndsAsItsModeSays) {
 
 INSTANTIATE_TEST_SUITE_P(AllModes, CommandLineTest, testing::ValuesIn(AllCases()), CaseName);
 
+class SilentFailureTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(PrepareLightingServiceAndWmi()); }
+};
+
+// "-f" on an Intel host whose controller takes block 3 wrong twice. The failure goes to "Msg",
+// the controller is left in its loader without the resume, and the run still ends as every
+// "-f" run does. The waits are slept: 500 and 4500 ms in the re-read, 1000 after the begin-update
+// command and 1000 before the re-send.
+TEST_F(SilentFailureTest, FailedBlockCheckOnAnIntelHostIsStoredAndLeavesTheControllerInItsLoader) {
+    BoardSetup setup;
+    setup.transport = Transport::kSmbusIntel;
+    setup.controllerScenario = "wrong_echo_block=3\nwrong_echo_times=2\n";
+    setup.virtualClock = false;
+    BoardRun board(L"silent_smbus_block_failure", setup);
+    ASSERT_TRUE(board.ok());
+    ASSERT_TRUE(board.PutImage(L"1A04_0205.bin", SmbusImage(0x1A, 0x04)));
+    const DWORD started = GetTickCount();
+    ASSERT_TRUE(board.Start(L"-f"));
+
+    EXPECT_EQ(board.WaitExit(), 0);
+    EXPECT_GE(GetTickCount() - started, 7000u);
+
+    EXPECT_EQ(BoardRun::LedValues(), (std::map<std::wstring, std::wstring>{{L"Msg", L"Update FW Error!"}}));
+    EXPECT_EQ(board.Controller().mode, "loader");
+    // The re-read's resume is the only one: nothing follows the re-send but its status read
+    // and the release.
+    EXPECT_THAT(board.TraceLines("cmd=24"), SizeIs(1));
+    const std::vector<std::string> trace = board.TraceLines();
+    ASSERT_GE(trace.size(), 3u);
+    EXPECT_NE(trace[trace.size() - 3].find("SMB_BlockWrite3 addr=52 cmd=22"), std::string::npos) << trace[trace.size() - 3];
+    EXPECT_NE(trace[trace.size() - 2].find("SMB_BlockRead3 addr=52 cmd=25"), std::string::npos) << trace[trace.size() - 2];
+    EXPECT_NE(trace.back().find("DriverRelease"), std::string::npos) << trace.back();
+
+    LightingSoftware &lighting = board.lighting();
+    EXPECT_THAT(lighting.ServiceEventsWhenSettled(3), ElementsAre("service started", "service stopped", "service started"));
+    EXPECT_TRUE(lighting.ServiceRunning());
+    EXPECT_THAT(lighting.LaunchedWhenSettled(1), ElementsAre(lighting.CompanionProgram()));
+}
+
 }  // namespace

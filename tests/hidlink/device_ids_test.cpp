@@ -78,17 +78,18 @@ TEST_F(DeviceIdsTest, QuirkBoardProbesItsOwnCodeAndKeepsTheProbeOpen) {
     EXPECT_EQ(1, HidSimOpenHandleCount());
 }
 
+// The fallback is the board's other product ID, 0x51C3, whatever the updater calls it.
 TEST_F(DeviceIdsTest, QuirkBoardFallsBackWhenItsCodeDoesNotOpen) {
-    PowerOn(HidSimMode::Application, kFallbackApProductId);
+    PowerOn(HidSimMode::Application, 0x51C3);
     Construct(kQuirkBoardCode, 0);
-    EXPECT_EQ(kFallbackApProductId, g_apProductId);
+    EXPECT_EQ(0x51C3, g_apProductId);
 
     PowerOn(HidSimMode::Application, kQuirkBoardCode);
     HidSimFaults faults;
     faults.failOpenCalls = {1};
     HidSimSetFaults(faults);
     Construct(kQuirkBoardCode, 0);
-    EXPECT_EQ(kFallbackApProductId, g_apProductId);
+    EXPECT_EQ(0x51C3, g_apProductId);
 }
 
 TEST_F(DeviceIdsTest, DetectBootModeAsksForTheRecordsLoaderAndOpensNothing) {

@@ -3,8 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/globals.h"
 #include "hidlink/device_ids.h"
+#include "sim/qyxhid/firmware_image.h"
 #include "tests/update_hid/hid_run_fixture.h"
 
 using ::testing::ElementsAre;
@@ -248,6 +251,62 @@ TEST_F(HidFlowTest, QuirkBoardIsAlwaysUpdatedAndReadBackUnderItsResolvedIdentity
     EXPECT_NE(g_deviceIds, before);
     EXPECT_EQ(g_apProductId, 0x2C52);
     EXPECT_EQ(UpdaterValue(L"LED Version"), L"0102");  // the read-back keeps what it reads
+}
+
+// New firmware on the quirk board may come up under another product ID. The identity is
+// resolved again only once the controller is back from its loader: while the loader runs it
+// hides which ID the firmware has, and the record would keep the old one. Here the image brings
+// the fallback ID, so the read-back must find the firmware under 0x51C3. A silent run reads the
+// firmware version before the loader version.
+TEST_F(HidFlowTest, QuirkBoardResolvesItsProductIdAgainOnceBackFromTheLoader) {
+    struct Case {
+        const char *name;
+        const wchar_t *commandLine;
+        int connectCount;  // 2: the reset sends nothing, so only the run command leaves the loader
+    };
+    const Case cases[] = {
+        {"interactive, the reset starts the firmware", L"", 1},
+        {"interactive, the run command starts the firmware", L"", 2},
+        {"silent", L"-f", 1},
+    };
+    std::vector<BYTE> image = PatternImage(300, 1, 2);
+    std::copy_n(kFirmwareProductIdMarker, kFirmwareProductIdMarkerLength, image.begin() + 64);
+    image[64 + kFirmwareProductIdMarkerLength] = 0xC3;
+    image[64 + kFirmwareProductIdMarkerLength + 1] = 0x51;
+
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        ServeBoard("QZ-2C52", "2");
+        HidSimControllerSetup quirk = ControllerRunning(3, 0);
+        quirk.productId = 0x2C52;
+        HidSimReset(quirk);
+        HidSimFaults faults;
+        faults.connectCount = c.connectCount;
+        HidSimSetFaults(faults);
+        PutImage(L"led_v0102.bin", image);
+
+        OpenDialog(c.commandLine);
+        if (*c.commandLine == L'\0') {
+            EXPECT_EQ(g_apProductId, 0x2C52);
+            dialog_->UpdateOverHid();
+            ExpectOneBox(L"Finish!");
+        } else {
+            EXPECT_EQ(UpdaterValue(L"Msg"), L"Finish!");
+            std::vector<int> asked;
+            for (const HidSimCall &call : HidSimCalls())
+                if (call.function == "WriteDeviceOutput" && call.length == 64) asked.push_back(call.data[1]);
+            ASSERT_GE(asked.size(), 2u);
+            EXPECT_THAT(std::vector<int>(asked.begin(), asked.begin() + 2), ElementsAre(0xB0, 0xB6));
+        }
+
+        EXPECT_EQ(g_apProductId, 0x51C3);
+        EXPECT_EQ(HidSimProductId(), 0x51C3);
+        EXPECT_EQ(HidSimCurrentMode(), HidSimMode::Application);
+        EXPECT_EQ(UpdaterValue(L"LED Version"), L"0102");  // read back under the new identity
+        EXPECT_THAT(HidSimProtocolErrors(), IsEmpty());
+    }
 }
 
 // Each row: where the run stops, what it reports, and where it leaves the controller.

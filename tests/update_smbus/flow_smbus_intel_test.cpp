@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/globals.h"
 #include "tests/update_smbus/smbus_run_fixture.h"
 
@@ -138,6 +140,65 @@ TEST_F(SmbusIntelFlowTest, SecondWrongEchoFailsWithoutResumingTheController) {
     EXPECT_THAT(BoxTexts(), ElementsAre(L"Update FW Error!"));
     EXPECT_EQ(g_restartAndExit, 0);
     EXPECT_LT(progress_.back(), 100);
+}
+
+// A controller that misses a status read or drops a block. The status block is cleared before
+// each group's first read, so a missed read shows a wrong echo even when the group's sum equals
+// the echo before it; the re-send's read reuses the block, so a missed one is judged by the
+// first read's echo again.
+TEST_F(SmbusIntelFlowTest, MissedStatusReadsAndDroppedBlocksAreSentAgainOrFailTheUpdate) {
+    constexpr size_t kBlocks = 5;
+    constexpr size_t kGroupFour = 48;  // group 4 of 5: image bytes 48 to 63
+    const std::vector<BYTE> plain = FirmwareImage(0x1A, 0x04, 512 + 16 * kBlocks);
+    // Group 4 holds group 3's bytes rotated by one: another group with the same sum.
+    std::vector<BYTE> sameSum = plain;
+    std::rotate_copy(plain.begin() + 32, plain.begin() + 33, plain.begin() + 48, sameSum.begin() + kGroupFour);
+    // Group 4 sums to 0x00, the echo that a cleared status block shows.
+    std::vector<BYTE> zeroSum = plain;
+    zeroSum[kGroupFour + 15] = static_cast<BYTE>(zeroSum[kGroupFour + 15] - ExpectedBlock(plain, 3, kShortBlock)[16]);
+    ASSERT_NE(ExpectedBlock(sameSum, 3, kShortBlock), ExpectedBlock(sameSum, 2, kShortBlock));
+    ASSERT_EQ(ExpectedBlock(sameSum, 3, kShortBlock)[16], ExpectedBlock(sameSum, 2, kShortBlock)[16]);
+    ASSERT_NE(ExpectedBlock(sameSum, 3, kShortBlock)[16], 0);
+    ASSERT_NE(ExpectedBlock(plain, 3, kShortBlock)[16], ExpectedBlock(plain, 2, kShortBlock)[16]);
+    ASSERT_EQ(ExpectedBlock(zeroSum, 3, kShortBlock)[16], 0);
+    ASSERT_NE(ExpectedBlock(zeroSum, 2, kShortBlock)[16], 0);
+
+    const std::vector<std::string> resend = {"write 21/17", "read 25", "wait 1000", "write 22/17", "read 25"};
+    struct Case {
+        const char *name;
+        const std::vector<BYTE> &image;
+        const char *scenario;  // status reads count from the 0x23: read n follows block n until a re-send
+        bool finished;
+    };
+    const Case cases[] = {
+        {"block 4 taken, its status read missed", sameSum, "unanswered_status_reads=4\n", true},
+        {"block 4 dropped, its status read missed", sameSum, "lost_block=4\nunanswered_status_reads=4\n", true},
+        {"block 4 dropped, the re-send answered", plain, "lost_block=4\n", true},
+        {"block 4 dropped, the re-send's status read missed", zeroSum, "lost_block=4\nunanswered_status_reads=5\n",
+         false},
+        {"block 4 dropped twice, the re-send's status read missed", zeroSum,
+         "lost_block=4\nlost_block_times=2\nunanswered_status_reads=5\n", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        OpenOn(c.image, c.scenario);
+
+        Dialog().UpdateOverSmbusIntel();
+
+        if (c.finished) {
+            EXPECT_EQ(Traffic(), Concat({BeginAndBlocks(3), resend, {"write 21/17", "read 25"}, kReadBackAndEnd}));
+            EXPECT_THAT(BoxTexts(), ElementsAre(L"Finish!"));
+            EXPECT_EQ(Flash(), std::vector<BYTE>(c.image.begin(), c.image.begin() + 16 * kBlocks));
+            EXPECT_EQ(g_restartAndExit, 1);
+        } else {
+            // No resume: the controller stays in its loader.
+            EXPECT_EQ(Traffic(), Concat({BeginAndBlocks(3), resend, {"release"}}));
+            EXPECT_THAT(BoxTexts(), ElementsAre(L"Update FW Error!"));
+            EXPECT_EQ(g_restartAndExit, 0);
+        }
+    }
 }
 
 TEST_F(SmbusIntelFlowTest, InteractiveProgressFollowsEveryByteAfterTheFirst) {
