@@ -1,0 +1,42 @@
+#include "tests/e2e_run/board_test.h"
+
+#include <gmock/gmock.h>
+
+#include "tests/e2e_support/dialog_driver.h"
+
+namespace e2e {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+HWND BoardTest::Open(BoardRun &board) {
+    EXPECT_TRUE(board.ok());
+    if (!board.Start(L"")) return nullptr;
+    return board.run().WaitForDialog();
+}
+
+std::wstring BoardTest::ClickAndAnswer(BoardRun &board, HWND dialog) {
+    EXPECT_TRUE(ControlEnabled(dialog, kUpdateButton));
+    EXPECT_TRUE(ClickUpdate(dialog));
+    HWND box = WaitForMessageBox(board.run().process().Pid(), kDialogTimeoutMs);
+    if (!box) return L"(no message box)";
+    const std::wstring text = MessageBoxText(box);
+    EXPECT_TRUE(PressOk(box));
+    return text;
+}
+
+void BoardTest::ExpectRestarted(LightingSoftware &lighting) {
+    EXPECT_THAT(lighting.ServiceEventsWhenSettled(3), ElementsAre("service started", "service stopped", "service started"));
+    EXPECT_TRUE(lighting.ServiceRunning());
+    EXPECT_FALSE(lighting.OstrumRunning());
+    EXPECT_THAT(lighting.LaunchedWhenSettled(1), ElementsAre(lighting.CompanionProgram()));
+}
+
+void BoardTest::ExpectLeftStopped(LightingSoftware &lighting) {
+    EXPECT_THAT(lighting.ServiceEventsWhenSettled(2), ElementsAre("service started", "service stopped"));
+    EXPECT_FALSE(lighting.ServiceRunning());
+    EXPECT_FALSE(lighting.CompanionRunning());
+    EXPECT_THAT(lighting.LaunchedWhenSettled(0), IsEmpty());
+}
+
+}  // namespace e2e
