@@ -21,47 +21,40 @@ constexpr uint64_t kOversizedImageBytes = (uint64_t{4} << 30) + 4096;
 class OversizedImageTest : public BoardTest {};
 
 TEST_F(OversizedImageTest, EndsAsAnImageThatCannotBeRead) {
-    for (Transport transport : {Transport::kUsb, Transport::kSmbusIntel, Transport::kSmbusOther}) {
-        for (const wchar_t *args : {L"", L"-f"}) {
-            const bool usb = transport == Transport::kUsb;
-            const bool silent = *args != 0;
-            SCOPED_TRACE(std::string(TransportName(transport)) + (silent ? ", -f" : ", interactive"));
-            BoardSetup setup;
-            setup.transport = transport;
-            BoardRun board(L"oversized_" + std::to_wstring(static_cast<int>(transport)) + (silent ? L"_f" : L""), setup);
-            // Named as a newer image, so that every check before the read lets it through.
-            ASSERT_TRUE(board.run().sandbox().WriteSparseFile(usb ? L"LED_v0103.bin" : L"1A04_0205.bin",
-                                                              kOversizedImageBytes));
+    for (const Flow &flow : EveryFlow()) {
+        SCOPED_TRACE(flow.Name());
+        const bool usb = flow.transport == Transport::kUsb;
+        BoardSetup setup;
+        setup.transport = flow.transport;
+        BoardRun board(L"oversized_" + flow.Tag(), setup);
+        // Named as a newer image, so that every check before the read lets it through.
+        ASSERT_TRUE(board.run().sandbox().WriteSparseFile(usb ? L"LED_v0103.bin" : L"1A04_0205.bin",
+                                                          kOversizedImageBytes));
 
-            if (silent) {
-                ASSERT_TRUE(board.Start(args));
-            } else {
-                HWND dialog = Open(board);
-                ASSERT_NE(dialog, nullptr);
-                EXPECT_EQ(ClickAndAnswer(board, dialog), L"Get bin file fail.");
-                // Over USB the dialog stays open after a failed step, until the user closes it.
-                if (usb) {
-                    EXPECT_FALSE(ControlEnabled(dialog, kUpdateButton));
-                    PostClose(dialog);
-                }
-            }
-            EXPECT_EQ(board.WaitExit(), 0);
+        const FlowStart start = StartFlow(board, flow);
+        ASSERT_TRUE(start.started);
+        EXPECT_EQ(start.message, flow.silent ? L"" : L"Get bin file fail.");
+        // Over USB the dialog stays open after a failed step, until the user closes it.
+        if (usb && !flow.silent) {
+            EXPECT_FALSE(ControlEnabled(start.dialog, kUpdateButton));
+            PostClose(start.dialog);
+        }
+        EXPECT_EQ(board.WaitExit(), 0);
 
-            const auto values = BoardRun::LedValues();
-            EXPECT_EQ(values.count(L"Msg") ? values.at(L"Msg") : L"(none)", silent ? L"Get bin file fail." : L"(none)");
-            ExpectRestarted(board.lighting());
-            const ControllerState controller = board.Controller();
-            EXPECT_EQ(controller.mode, "application");
-            if (usb) {
-                EXPECT_EQ(FirmwareVersionByte(controller.flash), 0x12);
-                EXPECT_THAT(board.TraceLines("call=WriteDeviceOutput"), SizeIs(2));  // the two version reads
-            } else {
-                BYTE verF = 0, verS = 0;
-                EXPECT_TRUE(FindApplicationVersion(controller.flash, verF, verS));
-                EXPECT_EQ(verS, 0x03);
-                EXPECT_THAT(board.TraceLines("cmd=23"), IsEmpty());
-                EXPECT_THAT(board.TraceLines("cmd=21"), IsEmpty());
-            }
+        const auto values = BoardRun::LedValues();
+        EXPECT_EQ(values.count(L"Msg") ? values.at(L"Msg") : L"(none)", flow.silent ? L"Get bin file fail." : L"(none)");
+        ExpectRestarted(board.lighting());
+        const ControllerState controller = board.Controller();
+        EXPECT_EQ(controller.mode, "application");
+        if (usb) {
+            EXPECT_EQ(FirmwareVersionByte(controller.flash), 0x12);
+            EXPECT_THAT(board.TraceLines("call=WriteDeviceOutput"), SizeIs(2));  // the two version reads
+        } else {
+            BYTE verF = 0, verS = 0;
+            EXPECT_TRUE(FindApplicationVersion(controller.flash, verF, verS));
+            EXPECT_EQ(verS, 0x03);
+            EXPECT_THAT(board.TraceLines("cmd=23"), IsEmpty());
+            EXPECT_THAT(board.TraceLines("cmd=21"), IsEmpty());
         }
     }
 }

@@ -9,7 +9,6 @@
 #include "sim/smbus/test_image.h"
 #include "tests/e2e_run/board_test.h"
 #include "tests/e2e_run/wait_spacing.h"
-#include "tests/e2e_support/dialog_driver.h"
 
 using namespace e2e;
 
@@ -43,39 +42,32 @@ std::vector<FixedWait> UpdateWaits(Transport transport) {
 class ShippedProgramTest : public BoardTest {};
 
 TEST_F(ShippedProgramTest, SleepsEveryFixedWaitOfEveryFlow) {
-    for (Transport transport : {Transport::kUsb, Transport::kSmbusIntel, Transport::kSmbusOther}) {
-        for (const wchar_t *args : {L"", L"-f"}) {
-            const bool usb = transport == Transport::kUsb;
-            const bool silent = *args != 0;
-            SCOPED_TRACE(std::string(TransportName(transport)) + (silent ? ", -f" : ", interactive"));
-            BoardSetup setup;
-            setup.transport = transport;
-            setup.program = ProgramFile::kShipped;
-            BoardRun board(L"shipped_" + std::to_wstring(static_cast<int>(transport)) + (silent ? L"_f" : L""), setup);
-            const std::vector<uint8_t> image = usb ? UsbImage(1, 3) : SmbusImage(0x1A, 0x04, kSmbusImageBytes);
-            ASSERT_TRUE(board.PutImage(usb ? L"LED_v0103.bin" : L"1A04_0205.bin", image));
+    for (const Flow &flow : EveryFlow()) {
+        SCOPED_TRACE(flow.Name());
+        const bool usb = flow.transport == Transport::kUsb;
+        BoardSetup setup;
+        setup.transport = flow.transport;
+        setup.program = ProgramFile::kShipped;
+        BoardRun board(L"shipped_" + flow.Tag(), setup);
+        const std::vector<uint8_t> image = usb ? UsbImage(1, 3) : SmbusImage(0x1A, 0x04, kSmbusImageBytes);
+        ASSERT_TRUE(board.PutImage(usb ? L"LED_v0103.bin" : L"1A04_0205.bin", image));
 
-            if (silent) {
-                ASSERT_TRUE(board.Start(args));
-            } else {
-                HWND dialog = Open(board);
-                ASSERT_NE(dialog, nullptr);
-                EXPECT_EQ(ClickAndAnswer(board, dialog), L"Finish!");
-            }
-            EXPECT_EQ(board.WaitExit(), 0);
+        const FlowStart start = StartFlow(board, flow);
+        ASSERT_TRUE(start.started);
+        EXPECT_EQ(start.message, flow.silent ? L"" : L"Finish!");
+        EXPECT_EQ(board.WaitExit(), 0);
 
-            const ControllerState controller = board.Controller();
-            EXPECT_EQ(controller.mode, "application");
-            // Over the SMBus every whole group of 16 before the unsent last 512 bytes.
-            EXPECT_EQ(controller.flash, usb ? image : std::vector<uint8_t>(image.begin(), image.begin() + kSmbusBlocks * 16));
-            const auto values = BoardRun::LedValues();
-            EXPECT_EQ(values.at(L"LED Version"), usb ? L"0103" : L"1A04");
-            EXPECT_EQ(values.count(L"Msg") ? values.at(L"Msg") : L"(none)", silent ? L"Finish!" : L"(none)");
-            ExpectRestarted(board.lighting());
+        const ControllerState controller = board.Controller();
+        EXPECT_EQ(controller.mode, "application");
+        // Over the SMBus every whole group of 16 before the unsent last 512 bytes.
+        EXPECT_EQ(controller.flash, usb ? image : std::vector<uint8_t>(image.begin(), image.begin() + kSmbusBlocks * 16));
+        const auto values = BoardRun::LedValues();
+        EXPECT_EQ(values.at(L"LED Version"), usb ? L"0103" : L"1A04");
+        EXPECT_EQ(values.count(L"Msg") ? values.at(L"Msg") : L"(none)", flow.silent ? L"Finish!" : L"(none)");
+        ExpectRestarted(board.lighting());
 
-            EXPECT_EQ(board.run().clock().WaitCount(), 0);
-            EXPECT_EQ(CheckWaitSpacing(board.TraceLines(), UpdateWaits(transport)), "");
-        }
+        EXPECT_EQ(board.run().clock().WaitCount(), 0);
+        EXPECT_EQ(CheckWaitSpacing(board.TraceLines(), UpdateWaits(flow.transport)), "");
     }
 }
 

@@ -18,8 +18,8 @@ constexpr wchar_t kProgramName[] = L"Update_Vantor.exe";
 constexpr wchar_t kSandboxRoot[] = L"C:\\vantor_e2e";
 
 // Which build of the program a sandbox installs. Either way it goes in as "Update_Vantor.exe":
-// the program takes its own folder for the image's only under that name, and Wine gives the
-// stand-in WMI locator to that name. Only test sandboxes ever hold the test variant so.
+// only under that name does the program make its own folder the current directory, and Wine
+// gives the stand-in WMI locator to that name. Only test sandboxes hold the test variant so.
 enum class ProgramFile {
     kShipped,      // bin\Update_Vantor.exe itself: every wait is slept, the simulators keep real time
     kTestVariant,  // bin\<kTestVariantFileName>: the same program whose waits step the virtual

@@ -23,9 +23,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: vantor_uidriver COMMAND [options]\n"
-    "  prepare --dir D [--copy FILE]... [--test-variant]\n"
-    "                                     fresh install dir: Update_Vantor.exe and FILEs from the bin dir;\n"
-    "                                     --test-variant installs the test variant under that name\n"
+    "  prepare --dir D [--copy FILE]...   fresh install dir: Update_Vantor.exe and FILEs from the bin dir\n"
     "  run --dir D [--args A] [--env N=V]... [--virtual-clock] [--timeout S]\n"
     "                                     start, wait for the end: pid, exit_code (waited_ms, wait_count);\n"
     "                                     only the test variant adds its waits to the virtual clock\n"
@@ -72,7 +70,7 @@ struct Options {
     }
 };
 
-const wchar_t *const kFlagNames[] = {L"--ok", L"--virtual-clock", L"--via-menu", L"--test-variant"};
+const wchar_t *const kFlagNames[] = {L"--ok", L"--virtual-clock", L"--via-menu"};
 
 bool Parse(int argc, wchar_t **argv, Options *options) {
     if (argc < 2) return false;
@@ -162,8 +160,7 @@ int Prepare(const Options &options) {
     std::wstring dir = WindowsPath(options.Get(L"--dir"));
     if (dir.empty()) return 2;
     size_t slash = dir.find_last_of(L'\\');
-    const ProgramFile program = options.Has(L"--test-variant") ? ProgramFile::kTestVariant : ProgramFile::kShipped;
-    Sandbox sandbox(dir.substr(slash + 1), options.All(L"--copy"), program, dir.substr(0, slash));
+    Sandbox sandbox(dir.substr(slash + 1), options.All(L"--copy"), ProgramFile::kShipped, dir.substr(0, slash));
     Print("dir", sandbox.Dir());
     return sandbox.ok() ? 0 : Fail("could not make the directory or copy the files");
 }
