@@ -1,5 +1,7 @@
 #include "app/globals.h"
 
+#include "app/static_order.h"
+
 // Plain values: zero from load time, no constructors.
 HANDLE g_instanceMutex;
 int g_boardCode;
@@ -19,16 +21,16 @@ BYTE g_restartAndExit;
 SYSTEMTIME g_logTime;
 MSG g_pumpMsg;
 
-// The texts, constructed in this order and destroyed in the reverse one.
-CString g_programDir;
-CString g_imageLoaderVerF;
-CString g_imageLoaderVerS;
-CString g_imageLedVerF;
-CString g_imageLedVerS;
-CString g_logText;
-CString g_ledVersion;
-CString g_loaderVersion;
-CString g_toolVersion;
+// The texts, made after the application object in this order and destroyed in the reverse one.
+CString g_programDir VANTOR_PROCESS_STATE_NEXT;
+CString g_imageLoaderVerF VANTOR_PROCESS_STATE_NEXT;
+CString g_imageLoaderVerS VANTOR_PROCESS_STATE_NEXT;
+CString g_imageLedVerF VANTOR_PROCESS_STATE_NEXT;
+CString g_imageLedVerS VANTOR_PROCESS_STATE_NEXT;
+CString g_logText VANTOR_PROCESS_STATE_NEXT;
+CString g_ledVersion VANTOR_PROCESS_STATE_NEXT;
+CString g_loaderVersion VANTOR_PROCESS_STATE_NEXT;
+CString g_toolVersion VANTOR_PROCESS_STATE_NEXT;
 
 namespace {
 // Frees the SMBIOS copy at exit, between the two groups of texts.
@@ -38,9 +40,9 @@ struct SmbiosTableRelease {
         g_smbiosTable.data = nullptr;
         g_smbiosTable.length = 0;
     }
-} g_smbiosTableRelease;
+} g_smbiosTableRelease VANTOR_PROCESS_STATE_NEXT;
 }  // namespace
 
-CString g_lastErrorText;
-CString g_lightingWorkDir;
-CString g_companionWorkDir;
+CString g_lastErrorText VANTOR_PROCESS_STATE_NEXT;
+CString g_lightingWorkDir VANTOR_PROCESS_STATE_NEXT;
+CString g_companionWorkDir VANTOR_PROCESS_STATE_NEXT;

@@ -34,6 +34,7 @@ BOOL CVantorApp::InitInstance() {
     CVantorDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();
+    m_pMainWnd = nullptr;  // the dialog has ended and goes with this function
 
     delete shellManager;
     return FALSE;

@@ -1,7 +1,5 @@
 #include "host/wait.h"
 
-#include "host/virtual_clock.h"
-
 namespace {
 WaitRecorder &Recorder() {
     static WaitRecorder recorder;
@@ -14,11 +12,6 @@ void SetWaitRecorder(WaitRecorder recorder) { Recorder() = std::move(recorder); 
 void WaitMs(DWORD milliseconds) {
     if (Recorder()) {
         Recorder()(milliseconds);
-        return;
-    }
-    if (VirtualClock *clock = OpenVirtualClock()) {
-        InterlockedExchangeAdd64(&clock->elapsedMs, milliseconds);
-        InterlockedIncrement(&clock->waitCount);
         return;
     }
     Sleep(milliseconds);

@@ -6,9 +6,9 @@
 #include <functional>
 
 // Sleeps for `milliseconds`, unless a test has asked to record the waits instead.
-// A simulated run may also name a shared virtual clock in VANTOR_VIRTUAL_CLOCK: the wait is
-// then added to that clock and not slept.
 void WaitMs(DWORD milliseconds);
 
+// In-process only: test code linked into a test program sets it; nothing outside the process
+// can, so the program itself always sleeps.
 using WaitRecorder = std::function<void(DWORD milliseconds)>;
 void SetWaitRecorder(WaitRecorder recorder);

@@ -2,13 +2,15 @@
 # Times silent updates ("-f") of the simulated controller with images of 4 KiB, 64 KiB and
 # 256 KiB over USB, the SMBus of an Intel host and the SMBus of another host.
 #
-# Each case runs on a virtual clock: the program's fixed waits are added up there instead of
-# being slept, so the run's wall time is all the rest. Printed per case:
-#   wall      the run's wall time (Wine starting the program included), waits not slept
-#   waits     the sum of the fixed waits the run made, and how many there were
+# Each case runs twice: the shipped Update_Vantor.exe, which sleeps its fixed waits, and the
+# program's test variant, which adds the same waits to a virtual clock instead and so counts
+# them. Printed per case:
+#   outcome   the shipped run's "Msg"
+#   wall      the shipped run's wall time (Wine starting the program included)
+#   waits     the sum of the fixed waits the run made, and how many there were (counted by the
+#             test variant on the same controller and image)
 #   rest      wall time beyond the waits: the program's own cost and the simulated bus
-#   slept     waits + rest: what the run takes with its waits slept
-# --slept also runs each case with its waits slept and prints that run's wall time and outcome.
+#   variant   the test variant's wall time, waits not slept
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$here/build}"
@@ -26,8 +28,6 @@ if [ "${1:-}" != "--in-display" ]; then
   exit $status
 fi
 shift
-slept=0
-[ "${1:-}" = "--slept" ] && slept=1
 
 # shellcheck source=scripts/wine-env.sh
 . "$here/scripts/wine-env.sh"
@@ -60,11 +60,17 @@ EOF
 }
 
 # A fresh install folder for one case; `envs` gets the driver's --env options for it.
-prepare() {  # dir, transport, size
-  local dir="$1" transport="$2" size="$3" product=QZ-3B10 host=0x3E308086
+prepare() {  # dir, transport, size, shipped|variant
+  local dir="$1" transport="$2" size="$3" program="$4" product=QZ-3B10 host=0x3E308086
   rm -rf "$dir"
   mkdir -p "$dir"
-  cp "$bin/Update_Vantor.exe" "$bin/QyxHid.dll" "$bin/wmi-standin/wbemprox.dll" "$dir/"
+  cp "$bin/QyxHid.dll" "$bin/wmi-standin/wbemprox.dll" "$dir/"
+  if [ "$program" = variant ]; then
+    # The test variant goes in under the program's name, in this benchmark folder only.
+    cp "$bin/Update_Vantor_TEST_VARIANT_virtual_waits.exe" "$dir/Update_Vantor.exe"
+  else
+    cp "$bin/Update_Vantor.exe" "$dir/"
+  fi
   envs=()
   case "$transport" in
     usb)
@@ -88,30 +94,32 @@ prepare() {  # dir, transport, size
 
 seconds() { python3 -c "print(f'{$1:.2f}')"; }
 
-run_case() {  # transport, size; prints one table row
-  local transport="$1" size="$2" dir="$bench/$1-$2" out started wall waits count msg measured=""
-  prepare "$dir" "$transport" "$size"
+# One run in a fresh folder; sets `wall` (seconds), `msg` and the driver's output `out`.
+run_once() {  # dir, transport, size, shipped|variant
+  local started clock=()
+  [ "$4" = variant ] && clock=(--virtual-clock)
+  prepare "$1" "$2" "$3" "$4"
   wine reg delete 'HKLM\SOFTWARE\QYX\Tessaly Series\LED' /f >/dev/null 2>&1 || true
   started=$(now)
-  out="$(driver run --dir "$dir" --args -f "${envs[@]}" --virtual-clock --timeout 600)"
+  out="$(driver run --dir "$1" --args -f "${envs[@]}" "${clock[@]}" --timeout 900)"
   wall=$(seconds "$(now) - $started")
+  msg=$(driver registry | value_of reg.Msg)
+}
+
+run_case() {  # transport, size; prints one table row
+  local transport="$1" size="$2" dir="$bench/$1-$2" waits count variant_wall variant_msg
+  run_once "$dir" "$transport" "$size" variant
   waits=$(seconds "$(echo "$out" | value_of waited_ms) / 1000")
   count=$(echo "$out" | value_of wait_count)
-  msg=$(driver registry | value_of reg.Msg)
-
-  if [ "$slept" = 1 ]; then
-    prepare "$dir" "$transport" "$size"
-    wine reg delete 'HKLM\SOFTWARE\QYX\Tessaly Series\LED' /f >/dev/null 2>&1 || true
-    started=$(now)
-    driver run --dir "$dir" --args -f "${envs[@]}" --timeout 900 >/dev/null
-    measured="  measured with waits slept: $(seconds "$(now) - $started") s, $(driver registry | value_of reg.Msg)"
-  fi
-  printf '%-12s %7s  %-16s %7s  %8s %6s  %7s  %7s%s\n' "$transport" "$((size / 1024)) KiB" "$msg" "$wall" \
-    "$waits" "($count)" "$wall" "$(seconds "$waits + $wall")" "$measured"
+  variant_wall=$wall variant_msg=$msg
+  run_once "$dir" "$transport" "$size" shipped
+  [ "$msg" = "$variant_msg" ] || msg="$msg (variant: $variant_msg)"
+  printf '%-12s %7s  %-16s %7s  %8s %6s  %7s  %7s\n' "$transport" "$((size / 1024)) KiB" "$msg" "$wall" \
+    "$waits" "($count)" "$(seconds "$wall - $waits")" "$variant_wall"
 }
 
 printf '%-12s %7s  %-16s %7s  %15s  %7s  %7s\n' transport image outcome "wall s" "waits s (count)" \
-  "rest s" "slept s"
+  "rest s" "variant s"
 for transport in usb smbus-intel smbus-other; do
   for size in 4096 65536 262144; do
     run_case "$transport" "$size"

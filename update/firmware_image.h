@@ -11,6 +11,6 @@
 bool FindFirmwareImage(CString &fileName);
 
 // Reads the file one byte per read, in file order. False when it cannot be opened for
-// reading and writing or the bytes read fall short of its length: the caller must not send
-// what it holds then.
+// reading and writing, is larger than any controller holds or than memory allows, or the
+// bytes read fall short of its length: the caller must not send what it holds then.
 bool ReadFirmwareImage(const CString &path, std::vector<BYTE> &bytes);

@@ -35,10 +35,11 @@ inline const char *HidSimFlashName(HidSimFlash flash) {
     return "partial";
 }
 
-// Re-enumeration and settle times of the controller, in milliseconds of the simulation clock.
+// Re-enumeration and settle times of the controller, in milliseconds of the simulation clock;
+// by default exactly the updater's waits, so that a shorter wait fails.
 struct HidSimTiming {
-    uint32_t enterLoaderMs = 500;  // application 0xA0 -> loader enumerated
-    uint32_t resetMs = 1500;       // application 0xD0 or loader 0xAD -> booted again
+    uint32_t enterLoaderMs = 800;  // application 0xA0 -> loader enumerated
+    uint32_t resetMs = 2000;       // application 0xD0 or loader 0xAD -> booted again
     uint32_t runApromMs = 0;       // loader 0xAB -> application enumerated
     uint32_t eraseSettleMs = 1;    // loader 0xA3 reply -> next loader command accepted
 };

@@ -143,6 +143,9 @@ TransferOutcome LightingController::EnterLoader(LONGLONG now) {
 
 TransferOutcome LightingController::RunApplication(LONGLONG now) {
     if (m_state.inLoader) {
+        // The loader takes the resume without a dummy read, but not in the 500 ms one settles.
+        if (m_lastWasDummy && now - m_lastTransferAt < kConversationSettleMs)
+            return Lost("within 500 ms of the dummy read at 0xA0");
         const std::string dropped = DropWaitingBlocks();
         BYTE verF = 0, verS = 0;
         if (!FindApplicationVersion(m_state.flash, verF, verS))

@@ -4,12 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/virtual_clock.h"
 #include "sim/real_time.h"
+#include "sim/virtual_clock.h"
 
 namespace {
 constexpr DWORD kTraceCapacity = 16 * 1024 * 1024;
-constexpr DWORD kClockNameChars = 256;
 
 struct SharedSession {
     volatile LONG lock;
@@ -36,16 +35,9 @@ SharedSession *Session() {
     return session;
 }
 
-// The updater's shared clock, when the run names one.
-VirtualClock *OpenVirtualClockSection() {
-    static VirtualClock *clock = nullptr;
-    if (clock) return clock;
-    wchar_t name[kClockNameChars] = {};
-    const DWORD length = GetEnvironmentVariableW(L"VANTOR_VIRTUAL_CLOCK", name, kClockNameChars);
-    if (length == 0 || length >= kClockNameChars) return nullptr;
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(VirtualClock), name);
-    if (!mapping) return nullptr;
-    clock = static_cast<VirtualClock *>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(VirtualClock)));
+// The updater's shared clock, when a test build drives the one the run names; decided once.
+VirtualClock *RunClock() {
+    static VirtualClock *clock = DrivenVirtualClock();
     return clock;
 }
 
@@ -64,7 +56,7 @@ private:
 LONGLONG SimNowMs() {
     SharedSession *session = Session();
     if (session && session->manualClock) return session->manualMs;
-    if (VirtualClock *clock = OpenVirtualClockSection()) return clock->elapsedMs;
+    if (VirtualClock *clock = RunClock()) return clock->elapsedMs;
     const LONGLONG start = session ? session->realStartMs : 0;
     return RealTimeMs() - start;
 }

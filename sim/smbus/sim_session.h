@@ -8,7 +8,8 @@
 #include <string>
 
 // Milliseconds of the simulator's clock: the manual clock after SimSessionReset, else the
-// virtual clock named by VANTOR_VIRTUAL_CLOCK, else real time since the session began.
+// virtual clock named by VANTOR_VIRTUAL_CLOCK when a test build of the updater drives it, else
+// real time since the session began.
 LONGLONG SimNowMs();
 
 // In-process control: manual clock at 0 and an empty trace.

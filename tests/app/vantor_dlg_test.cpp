@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app/vantor_app.h"
 #include "app/vantor_dlg.h"
+#include "host/wait.h"
 
 namespace {
 
@@ -111,4 +112,40 @@ TEST(VantorApp, SecondCopyEndsSilently) {
     ::CloseHandle(g_instanceMutex);
     g_instanceMutex = nullptr;
     ::CloseHandle(first);
+}
+
+TEST(VantorApp, TheDialogIsTheMainWindowUntilItEnds) {
+    // The start-up checks run inside: their log goes to the temporary folder, no wait is slept,
+    // and what they leave is removed afterwards.
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    ::SetCurrentDirectoryW(folder);
+    SetWaitRecorder([](DWORD) {});
+
+    CVantorApp app;
+    std::atomic<bool> mainWindowWhileOpen{false};
+    // Escape ends the dialog through its cancel handling, as a user could.
+    std::thread closer([&] {
+        HWND main = nullptr;
+        for (int i = 0; i < 400 && !(main && ::IsWindowVisible(main)); ++i) {
+            ::Sleep(25);
+            main = ::FindWindowW(nullptr, L"Vantor");
+        }
+        if (!main) return;
+        mainWindowWhileOpen = app.m_pMainWnd && app.m_pMainWnd->m_hWnd == main;
+        ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(app.InitInstance());
+    closer.join();
+    SetWaitRecorder(nullptr);
+    ::DeleteFileW(L"Update Vantor.log");
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\QYX\\Tessaly Series\\LED");
+    ::SetCurrentDirectoryW(previous);
+    ::CloseHandle(g_instanceMutex);
+    g_instanceMutex = nullptr;
+
+    EXPECT_TRUE(mainWindowWhileOpen.load());
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
 }

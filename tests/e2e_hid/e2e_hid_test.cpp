@@ -1,5 +1,7 @@
-// The real Update_Vantor.exe on a USB board: the stand-in WMI locator names board QZ-2C41 and
-// the stand-in "QyxHid.dll" simulates the controller, keeping its state in a file between runs.
+// The program on a USB board, as its test variant with the waits on a virtual clock (the
+// shipped file runs every flow in tests/e2e_run): the stand-in WMI locator names board
+// QZ-2C41 and the stand-in "QyxHid.dll" simulates the controller, keeping its state in a file
+// between runs.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -67,7 +69,8 @@ protected:
     // the controller's state lives in `statePath`.
     std::unique_ptr<e2e::VantorRun> PrepareRun(const std::wstring &name, const std::wstring &statePath,
                                                const std::string &controllerScenario = kControllerScenario) {
-        auto run = std::make_unique<e2e::VantorRun>(name, std::vector<std::wstring>{L"QyxHid.dll"});
+        auto run = std::make_unique<e2e::VantorRun>(name, std::vector<std::wstring>{L"QyxHid.dll"},
+                                                    e2e::ProgramFile::kTestVariant);
         e2e::Sandbox &box = run->sandbox();
         EXPECT_TRUE(run->ok());
         EXPECT_TRUE(box.CopyFromBin(L"wmi-standin\\wbemprox.dll", L"wbemprox.dll"));

@@ -63,7 +63,7 @@ BoardRun::BoardRun(const std::wstring &name, const BoardSetup &setup) : setup_(s
         binFiles.push_back(L"Corrant.dll");
         if (setup.driverLibrary) binFiles.push_back(L"Wendil.dll");
     }
-    run_ = std::make_unique<VantorRun>(name, binFiles);
+    run_ = std::make_unique<VantorRun>(name, binFiles, setup.program);
     Sandbox &box = run_->sandbox();
     ChildEnvironment &env = run_->env();
     ok_ = run_->ok() && ClearProgramRegistry() && box.CopyFromBin(L"wmi-standin\\wbemprox.dll", L"wbemprox.dll") &&
@@ -81,7 +81,6 @@ BoardRun::BoardRun(const std::wstring &name, const BoardSetup &setup) : setup_(s
         env.Set(L"VANTOR_SMBUS_STATE", box.PathOf(L"controller.state"));
         env.Set(L"VANTOR_SMBUS_TRACE", box.PathOf(L"controller.trace"));
     }
-    if (!setup.virtualClock) env.Remove(kVirtualClockVariable);
     lighting_ = std::make_unique<LightingSoftware>(box.Dir(), setup.lightingWorkDir, setup.companionWorkDir);
     ok_ = lighting_->ok() && ok_;
 }

@@ -1,7 +1,8 @@
-// One run of the real Update_Vantor.exe on a simulated board: the stand-in WMI provider names
-// the board, the stand-in "QyxHid.dll" or "Wendil.dll" + "Corrant.dll" simulate the controller
-// and keep its state and trace in files of the install directory, and the maker's lighting
-// software (our stand-ins) is installed and running.
+// One run of the program (its test variant unless the setup asks for the shipped file) on a
+// simulated board: the stand-in WMI provider names the board, the stand-in "QyxHid.dll" or
+// "Wendil.dll" + "Corrant.dll" simulate the controller and keep its state and trace in files
+// of the install directory, and the maker's lighting software (our stand-ins) is installed
+// and running.
 #pragma once
 
 #include <windows.h>
@@ -26,7 +27,9 @@ struct BoardSetup {
     bool driverLibrary = true;  // SMBus: "Wendil.dll" beside the program
     bool lightingWorkDir = true;
     bool companionWorkDir = true;
-    bool virtualClock = true;  // false: the program sleeps its waits
+    // The many runs here take the test variant, its waits on the run's virtual clock; a run of
+    // the shipped program sleeps them, checked by the simulators against real time.
+    ProgramFile program = ProgramFile::kTestVariant;
 };
 
 // The controller as a run left it, from the simulator's state file.

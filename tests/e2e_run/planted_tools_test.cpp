@@ -55,6 +55,7 @@ TEST_P(PlantedToolsTest, NoneRunsAndTheSystemToolsStillStopAndRestart) {
     BoardSetup setup;
     setup.transport = Transport::kSmbusIntel;
     setup.driverLibrary = c.driverLibrary;
+    setup.program = ProgramFile::kShipped;  // the elevated program itself, not a test build of it
     const std::string name = c.name;
     BoardRun board(L"planted_" + std::wstring(name.begin(), name.end()), setup);
     ASSERT_TRUE(board.ok());

@@ -1,12 +1,14 @@
-// The Update button and the window's close in the real program: a flow that ends normally
-// restarts the lighting software and ends the process; a failed one leaves the dialog open,
-// and then the close hands the controller back while Escape and Enter leave everything be.
+// The Update button and the window's close in the program (its test variant): a flow that
+// ends normally restarts the lighting software and ends the process; a failed one leaves the
+// dialog open, and then the close hands the controller back while Escape and Enter leave
+// everything be.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "sim/qyxhid/firmware_image.h"
 #include "sim/smbus/test_image.h"
-#include "tests/e2e_run/board_run.h"
+#include "tests/e2e_run/board_test.h"
+#include "tests/e2e_run/lighting_checks.h"
 #include "tests/e2e_support/dialog_driver.h"
 
 using namespace e2e;
@@ -19,43 +21,7 @@ namespace {
 constexpr wchar_t kUsbImageName[] = L"LED_v0103.bin";
 constexpr wchar_t kSmbusImageName[] = L"1A04_0205.bin";
 
-class UpdateButtonTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(PrepareLightingServiceAndWmi()); }
-
-    // Starts an interactive run and waits for its dialog.
-    HWND Open(BoardRun &board) {
-        EXPECT_TRUE(board.ok());
-        if (!board.Start(L"")) return nullptr;
-        return board.run().WaitForDialog();
-    }
-
-    // Clicks Update and answers the one message box the flow shows; returns its text.
-    std::wstring ClickAndAnswer(BoardRun &board, HWND dialog) {
-        EXPECT_TRUE(ControlEnabled(dialog, kUpdateButton));
-        EXPECT_TRUE(ClickUpdate(dialog));
-        HWND box = WaitForMessageBox(board.run().process().Pid(), kDialogTimeoutMs);
-        if (!box) return L"(no message box)";
-        const std::wstring text = MessageBoxText(box);
-        EXPECT_TRUE(PressOk(box));
-        return text;
-    }
-
-    static void ExpectRestarted(LightingSoftware &lighting) {
-        EXPECT_THAT(lighting.ServiceEventsWhenSettled(3),
-                    ElementsAre("service started", "service stopped", "service started"));
-        EXPECT_TRUE(lighting.ServiceRunning());
-        EXPECT_FALSE(lighting.OstrumRunning());
-        EXPECT_THAT(lighting.LaunchedWhenSettled(1), ElementsAre(lighting.CompanionProgram()));
-    }
-
-    static void ExpectLeftStopped(LightingSoftware &lighting) {
-        EXPECT_THAT(lighting.ServiceEventsWhenSettled(2), ElementsAre("service started", "service stopped"));
-        EXPECT_FALSE(lighting.ServiceRunning());
-        EXPECT_FALSE(lighting.CompanionRunning());
-        EXPECT_THAT(lighting.LaunchedWhenSettled(0), IsEmpty());
-    }
-};
+class UpdateButtonTest : public BoardTest {};
 
 TEST_F(UpdateButtonTest, NormalEndRestartsAndExits) {
     for (Transport transport : {Transport::kUsb, Transport::kSmbusIntel, Transport::kSmbusOther}) {
@@ -71,7 +37,7 @@ TEST_F(UpdateButtonTest, NormalEndRestartsAndExits) {
 
         EXPECT_EQ(ClickAndAnswer(board, dialog), L"Finish!");
         EXPECT_EQ(board.WaitExit(), 0);
-        ExpectRestarted(board.lighting());
+        ExpectStoppedAndRestarted(board.lighting());
         const ControllerState controller = board.Controller();
         EXPECT_EQ(controller.mode, "application");
         EXPECT_EQ(controller.flash, usb ? image : std::vector<uint8_t>(image.begin(), image.end() - 512));
@@ -91,7 +57,7 @@ TEST_F(UpdateButtonTest, RefusalByTheVersionRulesEndsNormally) {
 
     EXPECT_EQ(ClickAndAnswer(board, dialog), L"LED Version doesn't match!\nYour LED Version is 12");
     EXPECT_EQ(board.WaitExit(), 0);
-    ExpectRestarted(board.lighting());
+    ExpectStoppedAndRestarted(board.lighting());
     EXPECT_EQ(FirmwareVersionByte(board.Controller().flash), 0x12);
     EXPECT_THAT(board.TraceLines("call=WriteDeviceOutput"), SizeIs(2));  // the two version reads
 }
@@ -106,7 +72,7 @@ TEST_F(UpdateButtonTest, NoImageEndsNormally) {
 
     EXPECT_EQ(ClickAndAnswer(board, dialog), L"Doesn't Find Bin File!");
     EXPECT_EQ(board.WaitExit(), 0);
-    ExpectRestarted(board.lighting());
+    ExpectStoppedAndRestarted(board.lighting());
     EXPECT_EQ(board.Controller().mode, "application");
     EXPECT_THAT(board.TraceLines("cmd=23"), IsEmpty());
 }
@@ -134,7 +100,7 @@ TEST_F(UpdateButtonTest, UsbFailureThenCloseReturnsTheControllerAndRestarts) {
         if (close) {
             EXPECT_EQ(controller.mode, "application");
             EXPECT_EQ(FirmwareVersionByte(controller.flash), 0x12);
-            ExpectRestarted(board.lighting());
+            ExpectStoppedAndRestarted(board.lighting());
         } else {
             EXPECT_EQ(controller.mode, "loader");
             ExpectLeftStopped(board.lighting());
@@ -165,7 +131,7 @@ TEST_F(UpdateButtonTest, SmbusFailedBlockCheckThenCloseResumesAndRestarts) {
         EXPECT_EQ(board.WaitExit(), 0);
         EXPECT_THAT(board.TraceLines("cmd=24"), SizeIs(resumesBefore + (close ? 1 : 0)));
         EXPECT_EQ(board.Controller().mode, close ? "application" : "loader");
-        if (close) ExpectRestarted(board.lighting());
+        if (close) ExpectStoppedAndRestarted(board.lighting());
         else ExpectLeftStopped(board.lighting());
     }
 }
@@ -186,21 +152,6 @@ TEST_F(UpdateButtonTest, WithoutWorkDirValuesNoCommandRunsAtAll) {
     EXPECT_TRUE(lighting.OstrumRunning());
     EXPECT_TRUE(lighting.CompanionRunning());
     EXPECT_THAT(lighting.LaunchedWhenSettled(0), IsEmpty());
-}
-
-// The one run whose waits are slept: the USB update's 800, 1 and 2000 ms pass in real time.
-TEST_F(UpdateButtonTest, SilentUsbUpdateSleepsItsWaits) {
-    BoardSetup setup;
-    setup.virtualClock = false;
-    BoardRun board(L"silent_real_time", setup);
-    ASSERT_TRUE(board.PutImage(kUsbImageName, UsbImage(1, 3)));
-    const DWORD started = GetTickCount();
-    ASSERT_TRUE(board.Start(L"-f"));
-    EXPECT_EQ(board.WaitExit(), 0);
-    EXPECT_GE(GetTickCount() - started, 2801u);
-    EXPECT_EQ(FirmwareVersionByte(board.Controller().flash), 0x13);
-    EXPECT_EQ(board.run().clock().WaitCount(), 0);
-    EXPECT_EQ(BoardRun::LedValues()[L"Msg"], L"Finish!");
 }
 
 }  // namespace

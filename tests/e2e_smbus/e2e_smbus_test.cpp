@@ -1,6 +1,7 @@
-// The real Update_Vantor.exe on an SMBus board: Wine serves no SMBIOS table, so the board
-// code is 0, and the stand-in "Wendil.dll" and "Corrant.dll" simulate the controller, keeping
-// its state in a file of the install directory. The waits pass on the run's virtual clock.
+// The program on an SMBus board, as its test variant (the shipped file runs every flow in
+// tests/e2e_run): Wine serves no SMBIOS table, so the board code is 0, and the stand-in
+// "Wendil.dll" and "Corrant.dll" simulate the controller, keeping its state in a file of the
+// install directory. The waits pass on the run's virtual clock.
 // The program imports "QyxHid.dll" whatever the board: the USB stand-in goes along.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ protected:
                                                const std::string &faults = std::string(),
                                                const std::vector<std::wstring> &libraries = {
                                                    L"QyxHid.dll", L"Wendil.dll", L"Corrant.dll"}) {
-        auto run = std::make_unique<e2e::VantorRun>(name, libraries);
+        auto run = std::make_unique<e2e::VantorRun>(name, libraries, e2e::ProgramFile::kTestVariant);
         e2e::Sandbox &box = run->sandbox();
         EXPECT_TRUE(run->ok());
         EXPECT_TRUE(box.WriteText(L"controller.txt", host + kController + faults));

@@ -46,9 +46,12 @@ bool MakeDirectories(const std::wstring &dir) {
     return CreateDirectoryW(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-Sandbox::Sandbox(const std::wstring &name, const std::vector<std::wstring> &binFiles, const std::wstring &root)
+Sandbox::Sandbox(const std::wstring &name, const std::vector<std::wstring> &binFiles, ProgramFile program,
+                 const std::wstring &root)
     : dir_(root + L"\\" + name) {
-    ok_ = RemoveTree(dir_) && MakeDirectories(dir_) && CopyFromBin(kProgramName);
+    // The test variant goes in under the program's name here, and only here.
+    const wchar_t *programSource = program == ProgramFile::kTestVariant ? kTestVariantFileName : kProgramName;
+    ok_ = RemoveTree(dir_) && MakeDirectories(dir_) && CopyFromBin(programSource, kProgramName);
     for (const std::wstring &file : binFiles) ok_ = CopyFromBin(file) && ok_;
 }
 
@@ -69,6 +72,17 @@ bool Sandbox::WriteFile(const std::wstring &fileName, const std::vector<uint8_t>
                  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
     return wrote && written == bytes.size();
+}
+
+bool Sandbox::WriteSparseFile(const std::wstring &fileName, uint64_t size) const {
+    HANDLE file = CreateFileW(PathOf(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return sized;
 }
 
 bool Sandbox::WriteText(const std::wstring &fileName, const std::string &text) const {

@@ -17,15 +17,26 @@ std::wstring ArtifactDir();
 constexpr wchar_t kProgramName[] = L"Update_Vantor.exe";
 constexpr wchar_t kSandboxRoot[] = L"C:\\vantor_e2e";
 
+// Which build of the program a sandbox installs. Either way it goes in as "Update_Vantor.exe":
+// only under that name does the program make its own folder the current directory, and Wine
+// gives the stand-in WMI locator to that name. Only test sandboxes hold the test variant so.
+enum class ProgramFile {
+    kShipped,      // bin\Update_Vantor.exe itself: every wait is slept, the simulators keep real time
+    kTestVariant,  // bin\<kTestVariantFileName>: the same program whose waits step the virtual
+                   // clock named by VANTOR_VIRTUAL_CLOCK, for many fast runs
+};
+constexpr wchar_t kTestVariantFileName[] = L"Update_Vantor_TEST_VARIANT_virtual_waits.exe";
+
 bool RemoveTree(const std::wstring &dir);
 bool MakeDirectories(const std::wstring &dir);
 
 class Sandbox {
 public:
-    // Empties and makes <root>\<name>, copies Update_Vantor.exe and then each of `binFiles`
-    // (for example L"QyxHid.dll") from the bin directory. ok() tells whether all of it worked.
+    // Empties and makes <root>\<name>, installs the program as Update_Vantor.exe and copies each
+    // of `binFiles` (for example L"QyxHid.dll") from the bin directory. ok() tells whether all
+    // of it worked.
     explicit Sandbox(const std::wstring &name, const std::vector<std::wstring> &binFiles = {},
-                     const std::wstring &root = kSandboxRoot);
+                     ProgramFile program = ProgramFile::kShipped, const std::wstring &root = kSandboxRoot);
 
     bool ok() const { return ok_; }
     const std::wstring &Dir() const { return dir_; }
@@ -35,6 +46,8 @@ public:
     // Copies a file of the bin directory, under its own name or under `targetName`.
     bool CopyFromBin(const std::wstring &fileName, const std::wstring &targetName = std::wstring()) const;
     bool WriteFile(const std::wstring &fileName, const std::vector<uint8_t> &bytes) const;
+    // A file of `size` zero bytes that takes no disk space: its length set, nothing written.
+    bool WriteSparseFile(const std::wstring &fileName, uint64_t size) const;
     bool WriteText(const std::wstring &fileName, const std::string &text) const;
     bool ReadFile(const std::wstring &fileName, std::vector<uint8_t> *bytes) const;
     bool Exists(const std::wstring &fileName) const;

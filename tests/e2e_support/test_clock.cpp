@@ -23,6 +23,7 @@ void TestClock::Reset() {
     if (!clock_) return;
     clock_->elapsedMs = 0;
     clock_->waitCount = 0;
+    clock_->driven = 0;
 }
 
 }  // namespace e2e

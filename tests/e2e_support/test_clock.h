@@ -1,16 +1,15 @@
-// The virtual clock of one run, owned by the test: the program's waits are added to it
-// instead of being slept, and the test reads how much time they made up.
+// The virtual clock of one run, owned by the test. The test variant of the program adds its
+// waits to it instead of sleeping them, and the test reads how much time they made up; the
+// shipped program never touches it.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "host/virtual_clock.h"
+#include "sim/virtual_clock.h"
 
 namespace e2e {
-
-constexpr wchar_t kVirtualClockVariable[] = L"VANTOR_VIRTUAL_CLOCK";
 
 class TestClock {
 public:

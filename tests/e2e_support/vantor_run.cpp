@@ -5,8 +5,8 @@
 
 namespace e2e {
 
-VantorRun::VantorRun(const std::wstring &testName, const std::vector<std::wstring> &binFiles)
-    : sandbox_(testName, binFiles) {
+VantorRun::VantorRun(const std::wstring &testName, const std::vector<std::wstring> &binFiles, ProgramFile program)
+    : sandbox_(testName, binFiles, program) {
     env_.Set(kVirtualClockVariable, clock_.Name());
 }
 

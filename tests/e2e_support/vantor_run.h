@@ -1,5 +1,6 @@
-// One run of Update_Vantor.exe as most end-to-end tests need it: a fresh install directory,
-// the child's environment with a virtual clock of its own, the process and its dialog.
+// One run of Update_Vantor.exe as most end-to-end tests need it: a fresh install directory
+// with the shipped program or its test variant, the child's environment naming a virtual
+// clock of the run's own, the process and its dialog.
 #pragma once
 
 #include <windows.h>
@@ -20,9 +21,12 @@ constexpr DWORD kExitTimeoutMs = 60000;
 
 class VantorRun {
 public:
-    // The install directory C:\vantor_e2e\<testName> with the program and `binFiles`.
-    explicit VantorRun(const std::wstring &testName,
-                       const std::vector<std::wstring> &binFiles = {L"QyxHid.dll"});
+    // The install directory C:\vantor_e2e\<testName> with the program and `binFiles`. The
+    // environment names the run's clock in VANTOR_VIRTUAL_CLOCK whichever `program` runs: the
+    // test variant steps it instead of sleeping; the shipped program must leave it alone and
+    // sleep, and the simulators then keep real time.
+    explicit VantorRun(const std::wstring &testName, const std::vector<std::wstring> &binFiles = {L"QyxHid.dll"},
+                       ProgramFile program = ProgramFile::kShipped);
 
     Sandbox &sandbox() { return sandbox_; }
     ChildEnvironment &env() { return env_; }

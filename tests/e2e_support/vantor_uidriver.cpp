@@ -25,7 +25,8 @@ constexpr char kUsage[] =
     "usage: vantor_uidriver COMMAND [options]\n"
     "  prepare --dir D [--copy FILE]...   fresh install dir: Update_Vantor.exe and FILEs from the bin dir\n"
     "  run --dir D [--args A] [--env N=V]... [--virtual-clock] [--timeout S]\n"
-    "                                     start, wait for the end: pid, exit_code (waited_ms, wait_count)\n"
+    "                                     start, wait for the end: pid, exit_code (waited_ms, wait_count);\n"
+    "                                     only the test variant adds its waits to the virtual clock\n"
     "  start --dir D [--args A] [--env N=V]... [--virtual-clock] [--timeout S]\n"
     "          [--window-timeout S]      start, wait for the dialog, a message box or the end:\n"
     "                                     pid, window, msgbox, running; the program is ended after\n"
@@ -159,7 +160,7 @@ int Prepare(const Options &options) {
     std::wstring dir = WindowsPath(options.Get(L"--dir"));
     if (dir.empty()) return 2;
     size_t slash = dir.find_last_of(L'\\');
-    Sandbox sandbox(dir.substr(slash + 1), options.All(L"--copy"), dir.substr(0, slash));
+    Sandbox sandbox(dir.substr(slash + 1), options.All(L"--copy"), ProgramFile::kShipped, dir.substr(0, slash));
     Print("dir", sandbox.Dir());
     return sandbox.ok() ? 0 : Fail("could not make the directory or copy the files");
 }

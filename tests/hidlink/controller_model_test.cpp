@@ -137,7 +137,7 @@ TEST_F(ControllerModelTest, TheLoaderIsNotThereUntilTheSwitchHasReEnumerated) {
     EXPECT_EQ(0, IsDeviceConnect(0x2E19, kProductId, 0, 0));
     EXPECT_EQ(nullptr, OpenLoader());
     EXPECT_EQ(nullptr, OpenApplication());
-    HidSimAdvanceClock(499);
+    HidSimAdvanceClock(799);
     EXPECT_EQ(0, IsDeviceConnect(0x0416, 0x3F00, 0, 0));
     HidSimAdvanceClock(1);
     EXPECT_EQ(1, IsDeviceConnect(0x0416, 0x3F00, 0, 0));
@@ -148,9 +148,9 @@ TEST_F(ControllerModelTest, AResetNeedsItsWaitBeforeTheControllerAnswersAgain) {
         PowerOn(mode);
         ASSERT_TRUE(mode == HidSimMode::Application ? ApplicationCommand(0xD0) : LoaderCommand(0xAD, false));
         EXPECT_EQ(HidSimMode::None, HidSimCurrentMode());
-        HidSimAdvanceClock(1499);
+        HidSimAdvanceClock(1999);
         EXPECT_EQ(nullptr, OpenApplication());
-        HidSimAdvanceClock(501);
+        HidSimAdvanceClock(1);
         EXPECT_EQ(HidSimMode::Application, HidSimCurrentMode()) << "a whole image boots the application";
     }
 }

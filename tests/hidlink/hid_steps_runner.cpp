@@ -4,7 +4,7 @@
 // each action prints one line:
 //   ids:<board code hex>  build g_deviceIds for that board   -> "ids product=0x2C41"
 //   detect | fw | loader | enter | leave | erase | reset      -> "<action> result=<n> [verF=.. verS=..|flag=..]"
-//   wait:<ms>             WaitMs (the virtual clock when VANTOR_VIRTUAL_CLOCK is set)
+//   wait:<ms>             WaitMs (on the virtual clock when VANTOR_VIRTUAL_CLOCK names one)
 //   stream:<file>         the image stream of an update       -> "stream result=<1|0> packets=<n>"
 #include <windows.h>
 
