@@ -32,11 +32,17 @@ struct DriverLibrary {
 
     DriverLibrary(BSTR directory, BSTR instanceName);
 };
-static_assert(sizeof(void *) == 4, "the driver record is a 32-bit interface");
-static_assert(offsetof(DriverLibrary, PCIConfigRead) == 14 * 4, "PCIConfigRead is the 15th entry");
-static_assert(offsetof(DriverLibrary, DriverRelease) == 16 * 4, "DriverRelease is the 17th entry");
-static_assert(offsetof(DriverLibrary, mutex) == 17 * 4, "mutex follows the seventeen entry points");
-static_assert(offsetof(DriverLibrary, ready) == 18 * 4, "ready follows the mutex");
+// The record is a 32-bit interface; the 64-bit test build holds the same fields at pointer width.
+#ifdef _WIN64
+constexpr size_t kDriverRecordSlot = 8;
+#else
+constexpr size_t kDriverRecordSlot = 4;
+#endif
+static_assert(sizeof(void *) == kDriverRecordSlot, "one slot per entry point");
+static_assert(offsetof(DriverLibrary, PCIConfigRead) == 14 * kDriverRecordSlot, "PCIConfigRead is the 15th entry");
+static_assert(offsetof(DriverLibrary, DriverRelease) == 16 * kDriverRecordSlot, "DriverRelease is the 17th entry");
+static_assert(offsetof(DriverLibrary, mutex) == 17 * kDriverRecordSlot, "mutex follows the seventeen entry points");
+static_assert(offsetof(DriverLibrary, ready) == 18 * kDriverRecordSlot, "ready follows the mutex");
 
 struct SmbusLibrary {
     SMBusInitializationFn SMBusInitialization;

@@ -18,7 +18,11 @@ CString SystemDirectory() {
 }
 }  // namespace
 
+#ifdef _WIN64
+static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "cbSize is 112 in the 64-bit test build");
+#else
 static_assert(sizeof(SHELLEXECUTEINFOW) == 60, "cbSize must be 60 on the 32-bit platform");
+#endif
 
 void SetCommandRecorder(CommandRecorder recorder) { Recorder() = std::move(recorder); }
 

@@ -13,17 +13,20 @@
 #   variant   the test variant's wall time, waits not slept
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${VANTOR_BUILD_DIR:-$here/build}"
 
 if [ "${1:-}" != "--in-display" ]; then
   bash "$here/scripts/setup.sh" >/dev/null
+  # shellcheck source=scripts/host-way.sh
+  . "$here/scripts/host-way.sh"
+  export VANTOR_BITS="$vantor_run_bits"
   bash "$here/scripts/build.sh" >/dev/null
   # shellcheck source=scripts/wine-env.sh
   . "$here/scripts/wine-env.sh"
+  echo "benchmark: $vantor_run_build ($vantor_build/bin): $vantor_way_reason"
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   status=0
-  xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --in-display "$@" || status=$?
+  vantor_without_32bit xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --in-display "$@" || status=$?
   wineserver -k 2>/dev/null || true
   exit $status
 fi
@@ -31,6 +34,7 @@ shift
 
 # shellcheck source=scripts/wine-env.sh
 . "$here/scripts/wine-env.sh"
+build="$vantor_build"
 bin="$build/bin"
 bench="$build/benchmark"
 driver() { wine "$bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }

@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Configures and builds everything into build/ (or $VANTOR_BUILD_DIR).
+# Configures and builds everything: the shipped 32-bit build into build/ (or $VANTOR_BUILD_DIR),
+# or with VANTOR_BITS=64 the 64-bit test build into build64/.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${VANTOR_BUILD_DIR:-$here/build}"
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/i686-w64-mingw32.cmake" \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" "$@"
+# shellcheck source=scripts/wine-env.sh
+. "$here/scripts/wine-env.sh"
+if [ "$VANTOR_BITS" = 64 ]; then
+  # The 64-bit suite also checks the shipped program's file, built by the 32-bit build.
+  options=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/x86_64-w64-mingw32.cmake"
+           -DVANTOR_SHIPPED_PROGRAM="${VANTOR_BUILD_DIR:-$here/build}/bin/Update_Vantor.exe")
+else
+  options=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/i686-w64-mingw32.cmake")
+fi
+cmake -S "$here" -B "$vantor_build" "${options[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$vantor_build" -j"$(nproc)" "$@"

@@ -2,29 +2,34 @@
 # Sets everything up, builds, and updates the simulated USB lighting controller of board
 # QZ-2C41 with a sample image: "-v", "-f" and "-v" again, showing the versions, the log and the
 # registry values; then an interactive run in a virtual display that clicks Update, with
-# screenshots of the dialog before and after under build/demo/.
+# screenshots of the dialog before and after under build/demo/ (build64/demo/ where the host
+# runs 64-bit programs only and the 64-bit test build is shown).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${VANTOR_BUILD_DIR:-$here/build}"
-demo="$build/demo"
-install="$demo/install"
 
 # Everything below the set-up runs inside one virtual display and one Wine server.
 if [ "${1:-}" != "--in-display" ]; then
   bash "$here/scripts/setup.sh"
+  # shellcheck source=scripts/host-way.sh
+  . "$here/scripts/host-way.sh"
+  export VANTOR_BITS="$vantor_run_bits"
   bash "$here/scripts/build.sh"
   # shellcheck source=scripts/wine-env.sh
   . "$here/scripts/wine-env.sh"
+  echo "demo: $vantor_run_build ($vantor_build/bin): $vantor_way_reason"
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   status=0
-  xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --in-display || status=$?
+  vantor_without_32bit xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --in-display || status=$?
   wineserver -k 2>/dev/null || true
   exit $status
 fi
 
 # shellcheck source=scripts/wine-env.sh
 . "$here/scripts/wine-env.sh"
+build="$vantor_build"
+demo="$build/demo"
+install="$demo/install"
 bin="$build/bin"
 driver() { wine "$bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
 windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }

@@ -5,16 +5,20 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/setup.sh"
+# shellcheck source=scripts/host-way.sh
+. "$here/scripts/host-way.sh"
+export VANTOR_BITS="$vantor_run_bits"
 bash "$here/scripts/build.sh"
 . "$here/scripts/wine-env.sh"
-build="${VANTOR_BUILD_DIR:-$here/build}"
+echo "screenshots: $vantor_run_build ($vantor_build/bin): $vantor_way_reason"
+build="$vantor_build"
 out="$(mkdir -p "${1:-$build/screenshots}" && cd "${1:-$build/screenshots}" && pwd)"
 export VANTOR_DEMO_DRIVER="$build/bin/vantor_uidriver.exe" VANTOR_DEMO_OUT="$out"
 
 # A Wine server left from runs without a display cannot show dialogs: start afresh.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+vantor_without_32bit xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -euo pipefail
   driver() { wine "$VANTOR_DEMO_DRIVER" "$@"; }
   # Start the server and its desktop first, so that they do not hold our output open.

@@ -1,6 +1,23 @@
-# Sourced by the project's scripts: the project's own quiet 32-bit Wine prefix.
+# Sourced by the project's scripts: one build's folder and its own quiet Wine prefix.
+#   VANTOR_BITS=32 (the default)  the shipped 32-bit build: build/ (or $VANTOR_BUILD_DIR), a win32 prefix
+#   VANTOR_BITS=64                the 64-bit test build: build64/, a win64 prefix, and "wine" and
+#                                 "wineserver" from scripts/wine64/ (the 64-bit loader itself)
+# Sets vantor_build.
 _vantor_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEPREFIX="${VANTOR_WINEPREFIX:-$_vantor_root/build/wineprefix}"
-export WINEARCH=win32
+export VANTOR_BITS="${VANTOR_BITS:-32}"
+if [ "$VANTOR_BITS" = 64 ]; then
+  vantor_build="$_vantor_root/build64"
+  export WINEPREFIX="$vantor_build/wineprefix"
+  export WINEARCH=win64
+  case ":$PATH:" in
+    *":$_vantor_root/scripts/wine64:"*) ;;
+    *) export PATH="$_vantor_root/scripts/wine64:$PATH" ;;
+  esac
+else
+  vantor_build="${VANTOR_BUILD_DIR:-$_vantor_root/build}"
+  export WINEPREFIX="${VANTOR_WINEPREFIX:-$_vantor_root/build/wineprefix}"
+  export WINEARCH=win32
+  PATH="${PATH//$_vantor_root\/scripts\/wine64:/}"
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="

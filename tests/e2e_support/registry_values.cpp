@@ -4,7 +4,12 @@ namespace e2e {
 
 namespace {
 
+// The view the program under test writes: its own bits, as this test program's.
+#ifdef _WIN64
+constexpr REGSAM kView = KEY_WOW64_64KEY;
+#else
 constexpr REGSAM kView = KEY_WOW64_32KEY;
+#endif
 
 bool SetWorkDir(const wchar_t *subkey, const std::wstring &dir) {
     if (dir.empty()) return DeleteRegValue(subkey, kWorkDirValue);

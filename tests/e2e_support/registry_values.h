@@ -1,5 +1,5 @@
-// The registry as the program sees it (HKEY_LOCAL_MACHINE, 32-bit view): the values it
-// writes under its own key, and the "WorkDir" values of the lighting software it reads.
+// The registry as the program sees it (HKEY_LOCAL_MACHINE, in the view of the program's bits):
+// the values it writes under its own key, and the "WorkDir" values of the lighting software it reads.
 #pragma once
 
 #include <windows.h>

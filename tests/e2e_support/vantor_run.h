@@ -34,9 +34,10 @@ public:
     ChildProcess &process() { return process_; }
     bool ok() const { return sandbox_.ok() && clock_.ok(); }
 
+    // Each of these says on stderr what it waited for when it did not get it.
     // Starts the program with `args` in the install directory (or `workDir`).
     bool Start(const std::wstring &args = std::wstring(), const std::wstring &workDir = std::wstring());
-    // The visible main dialog, or null when it did not show in time.
+    // The visible main dialog, or null when it did not show in time or the program ended first.
     HWND WaitForDialog(DWORD timeoutMs = kDialogTimeoutMs);
     // Waits for the end and gives the exit code; on a timeout the whole tree is ended and
     // false returned, so a hung program fails the test instead of hanging it.
