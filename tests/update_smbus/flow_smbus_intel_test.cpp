@@ -152,7 +152,7 @@ TEST_F(SmbusIntelFlowTest, MissedStatusReadsAndDroppedBlocksAreSentAgainOrFailTh
     const std::vector<BYTE> plain = FirmwareImage(0x1A, 0x04, 512 + 16 * kBlocks);
     // Group 4 holds group 3's bytes rotated by one: another group with the same sum.
     std::vector<BYTE> sameSum = plain;
-    std::rotate_copy(plain.begin() + 32, plain.begin() + 33, plain.begin() + 48, sameSum.begin() + kGroupFour);
+    for (size_t i = 0; i < 16; ++i) sameSum[kGroupFour + i] = plain[32 + (i + 1) % 16];
     // Group 4 sums to 0x00, the echo that a cleared status block shows.
     std::vector<BYTE> zeroSum = plain;
     zeroSum[kGroupFour + 15] = static_cast<BYTE>(zeroSum[kGroupFour + 15] - ExpectedBlock(plain, 3, kShortBlock)[16]);
