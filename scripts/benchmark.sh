@@ -131,3 +131,4 @@ for transport in usb smbus-intel smbus-other; do
 done
 echo
 echo "USB: the controller's APROM holds 128 KiB; a larger image is refused mid-stream."
+wineserver -w 2>/dev/null || true  # Wine done before the display goes
