@@ -120,3 +120,4 @@ for shot in before after after-screen; do
 done
 section "Screenshots"
 ls -1 "$shots"/*.png
+wineserver -w 2>/dev/null || true  # Wine done before the display goes
