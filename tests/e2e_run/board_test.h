@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -43,5 +44,24 @@ protected:
     // Starts the run with "-f", or opens the dialog, clicks Update and answers the message box.
     static FlowStart StartFlow(BoardRun &board, const Flow &flow);
 };
+
+// The service stopped at start-up and started again, "Ostrum.exe" and the companion killed,
+// the companion relaunched from its folder.
+inline void ExpectStoppedAndRestarted(const LightingSoftware &lighting) {
+    EXPECT_THAT(lighting.ServiceEventsWhenSettled(3),
+                ::testing::ElementsAre("service started", "service stopped", "service started"));
+    EXPECT_TRUE(lighting.ServiceRunning());
+    EXPECT_FALSE(lighting.OstrumRunning());
+    EXPECT_FALSE(lighting.CompanionRunning());
+    EXPECT_THAT(lighting.LaunchedWhenSettled(1), ::testing::ElementsAre(lighting.CompanionProgram()));
+}
+
+// Stopped at the start and left so.
+inline void ExpectLeftStopped(const LightingSoftware &lighting) {
+    EXPECT_THAT(lighting.ServiceEventsWhenSettled(2), ::testing::ElementsAre("service started", "service stopped"));
+    EXPECT_FALSE(lighting.ServiceRunning());
+    EXPECT_FALSE(lighting.CompanionRunning());
+    EXPECT_THAT(lighting.LaunchedWhenSettled(0), ::testing::IsEmpty());
+}
 
 }  // namespace e2e

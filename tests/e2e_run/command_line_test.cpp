@@ -6,8 +6,7 @@
 
 #include "sim/qyxhid/firmware_image.h"
 #include "sim/smbus/test_image.h"
-#include "tests/e2e_run/board_run.h"
-#include "tests/e2e_run/lighting_checks.h"
+#include "tests/e2e_run/board_test.h"
 #include "tests/e2e_support/dialog_driver.h"
 
 using namespace e2e;
@@ -80,10 +79,7 @@ Versions VersionsOf(Transport transport) {
             {"Loder verf, vers: 2, 5", "LED VerF : 1A", "LED VerS : 4"}};
 }
 
-class CommandLineTest : public testing::TestWithParam<Case> {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(PrepareLightingServiceAndWmi()); }
-};
+class CommandLineTest : public BoardTest, public testing::WithParamInterface<Case> {};
 
 TEST_P(CommandLineTest, EndsAsItsModeSays) {
     const Case &c = GetParam();
@@ -176,10 +172,7 @@ TEST_P(CommandLineTest, EndsAsItsModeSays) {
 
 INSTANTIATE_TEST_SUITE_P(AllModes, CommandLineTest, testing::ValuesIn(AllCases()), CaseName);
 
-class SilentFailureTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(PrepareLightingServiceAndWmi()); }
-};
+class SilentFailureTest : public BoardTest {};
 
 // "-f" on an Intel host whose controller takes block 3 wrong twice. The failure goes to "Msg",
 // the controller is left in its loader without the resume, and the run still ends as every

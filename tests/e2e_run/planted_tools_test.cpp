@@ -5,8 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tests/e2e_run/board_run.h"
-#include "tests/e2e_run/lighting_checks.h"
+#include "tests/e2e_run/board_test.h"
 #include "tests/e2e_run/line_file.h"
 #include "tests/e2e_support/dialog_driver.h"
 #include "tests/e2e_support/sandbox.h"
@@ -45,10 +44,7 @@ bool Plant(const std::wstring &folder) {
     return true;
 }
 
-class PlantedToolsTest : public testing::TestWithParam<Case> {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(PrepareLightingServiceAndWmi()); }
-};
+class PlantedToolsTest : public BoardTest, public testing::WithParamInterface<Case> {};
 
 TEST_P(PlantedToolsTest, NoneRunsAndTheSystemToolsStillStopAndRestart) {
     const Case &c = GetParam();

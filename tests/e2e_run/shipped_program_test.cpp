@@ -8,7 +8,6 @@
 #include "sim/qyxhid/firmware_image.h"
 #include "sim/smbus/test_image.h"
 #include "tests/e2e_run/board_test.h"
-#include "tests/e2e_run/lighting_checks.h"
 #include "tests/e2e_run/wait_spacing.h"
 
 using namespace e2e;
