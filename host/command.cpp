@@ -32,9 +32,11 @@ void RunCommand(CString command, CString argument, CommandFolder folder) {
     // cmd.exe by its full path: a bare name would be looked for beside the program and in
     // the current directory first.
     const CString cmdPath = systemDirectory + L"\\cmd.exe";
-    // cmd.exe parses the line itself, so both texts go in unquoted.
+    // cmd.exe parses the line itself, so both texts go in unquoted. "/d": without it cmd.exe
+    // first runs the "AutoRun" command that any program of the user may store in the registry,
+    // and this process runs elevated.
     CString parameters;
-    parameters.Format(L"/c %s %s", command.GetString(), argument.GetString());
+    parameters.Format(L"/d /c %s %s", command.GetString(), argument.GetString());
 
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);

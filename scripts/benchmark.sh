@@ -22,7 +22,7 @@ if [ "${1:-}" != "--in-display" ]; then
   bash "$here/scripts/build.sh" >/dev/null
   # shellcheck source=scripts/wine-env.sh
   . "$here/scripts/wine-env.sh"
-  echo "benchmark: $vantor_run_build ($vantor_build/bin): $vantor_way_reason"
+  echo "benchmark: $vantor_run_build: $vantor_way_reason"
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   status=0
@@ -35,8 +35,12 @@ shift
 # shellcheck source=scripts/wine-env.sh
 . "$here/scripts/wine-env.sh"
 build="$vantor_build"
-bin="$build/bin"
-bench="$build/benchmark"
+bin="$build/tests/bin"
+# The program as it ships (ship/ of the 32-bit build); the 64-bit test build keeps it among the tests.
+program="$build/ship/Update_Vantor.exe"
+[ "$VANTOR_BITS" = 32 ] || program="$bin/Update_Vantor.exe"
+# Each case runs in a sandbox of its own here: the program beside the simulated controller.
+bench="$build/benchmark/sandbox"
 driver() { wine "$bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
 windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
 value_of() { sed -n "s/^$1=//p"; }
@@ -73,7 +77,7 @@ prepare() {  # dir, transport, size, shipped|variant
     # The test variant goes in under the program's name, in this benchmark folder only.
     cp "$bin/Update_Vantor_TEST_VARIANT_virtual_waits.exe" "$dir/Update_Vantor.exe"
   else
-    cp "$bin/Update_Vantor.exe" "$dir/"
+    cp "$program" "$dir/"
   fi
   envs=()
   case "$transport" in

@@ -8,9 +8,12 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 if [ "$VANTOR_BITS" = 64 ]; then
   # The 64-bit suite also checks the shipped program's file, built by the 32-bit build.
   options=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/x86_64-w64-mingw32.cmake"
-           -DVANTOR_SHIPPED_PROGRAM="${VANTOR_BUILD_DIR:-$here/build}/bin/Update_Vantor.exe")
+           -DVANTOR_SHIPPED_PROGRAM="${VANTOR_BUILD_DIR:-$here/build}/ship/Update_Vantor.exe")
 else
   options=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/i686-w64-mingw32.cmake")
 fi
+# An older tree built everything into bin/, the program beside the simulated libraries: gone, so
+# that only ship/ holds a program to take.
+rm -rf "$vantor_build/bin"
 cmake -S "$here" -B "$vantor_build" "${options[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$vantor_build" -j"$(nproc)" "$@"

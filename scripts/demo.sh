@@ -16,7 +16,7 @@ if [ "${1:-}" != "--in-display" ]; then
   bash "$here/scripts/build.sh"
   # shellcheck source=scripts/wine-env.sh
   . "$here/scripts/wine-env.sh"
-  echo "demo: $vantor_run_build ($vantor_build/bin): $vantor_way_reason"
+  echo "demo: $vantor_run_build: $vantor_way_reason"
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   status=0
@@ -29,8 +29,12 @@ fi
 . "$here/scripts/wine-env.sh"
 build="$vantor_build"
 demo="$build/demo"
-install="$demo/install"
-bin="$build/bin"
+# The demo's own sandbox: the program beside the simulated controller, as only tests may have it.
+install="$demo/sandbox"
+bin="$build/tests/bin"
+# The program as it ships (ship/ of the 32-bit build); the 64-bit test build keeps it among the tests.
+program="$build/ship/Update_Vantor.exe"
+[ "$VANTOR_BITS" = 32 ] || program="$bin/Update_Vantor.exe"
 driver() { wine "$bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
 windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
 value_of() { sed -n "s/^$1=//p"; }
@@ -40,7 +44,7 @@ section() { printf '\n== %s\n' "$1"; }
 # names the board. The controller keeps its state in a file between runs.
 rm -rf "$demo"
 mkdir -p "$install"
-cp "$bin/Update_Vantor.exe" "$bin/QyxHid.dll" "$bin/wmi-standin/wbemprox.dll" "$install/"
+cp "$program" "$bin/QyxHid.dll" "$bin/wmi-standin/wbemprox.dll" "$install/"
 bash "$here/sim/wmi/set_locator_registration.sh" standin Update_Vantor.exe
 wine reg delete 'HKLM\SOFTWARE\QYX\Tessaly Series\LED' /f >/dev/null 2>&1 || true
 # The maker's lighting software is not installed here: nothing to stop or restart.

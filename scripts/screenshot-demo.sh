@@ -10,10 +10,10 @@ bash "$here/scripts/setup.sh"
 export VANTOR_BITS="$vantor_run_bits"
 bash "$here/scripts/build.sh"
 . "$here/scripts/wine-env.sh"
-echo "screenshots: $vantor_run_build ($vantor_build/bin): $vantor_way_reason"
+echo "screenshots: $vantor_run_build: $vantor_way_reason"
 build="$vantor_build"
 out="$(mkdir -p "${1:-$build/screenshots}" && cd "${1:-$build/screenshots}" && pwd)"
-export VANTOR_DEMO_DRIVER="$build/bin/vantor_uidriver.exe" VANTOR_DEMO_OUT="$out"
+export VANTOR_DEMO_DRIVER="$build/tests/bin/vantor_uidriver.exe" VANTOR_DEMO_OUT="$out"
 
 # A Wine server left from runs without a display cannot show dialogs: start afresh.
 wineserver -k 2>/dev/null || true

@@ -1,8 +1,10 @@
 // The built program file itself: a GUI executable of its build's bits carrying its version and
 // its administrator manifest (what a user's Windows sees before anything runs). Given
-// "--program=PATH --bits=32" it checks another build's program, as a file, without running it.
+// "--program=PATH --bits=32" it checks another build's program, as a file, without running it;
+// "--shipped" adds the folder it ships in, and "--tested=PATH" the copy the tests ran.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,6 +18,8 @@ namespace {
 struct CheckedProgram {
     std::wstring path;
     int bits = 0;
+    bool shipped = false;
+    std::wstring tested;  // the copy the tests installed and ran, when known
 };
 
 CheckedProgram &Checked() {
@@ -85,19 +89,53 @@ TEST(ProgramFile, CarriesItsVersionAndAsksForAdministratorRights) {
     ::FreeLibrary(program);
 }
 
+std::vector<std::string> FolderListing(const std::wstring &folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.emplace_back(name.begin(), name.end());
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+// What a user copies to a board is the program alone: the maker's libraries are theirs to ship,
+// and a stand-in beside the program would "update" a simulated controller instead of the real one.
+TEST(ShippedProgram, StandsAloneInItsFolderAndIsTheFileTheTestsRan) {
+    if (!Checked().shipped) GTEST_SKIP() << "not the shipped program's folder";
+    const std::wstring &path = Checked().path;
+    const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
+    EXPECT_THAT(FolderListing(folder), testing::ElementsAre("Update_Vantor.exe"));
+    if (Checked().tested.empty()) return;
+    const std::vector<char> tested = FileBytes(Checked().tested);
+    ASSERT_FALSE(tested.empty());
+    EXPECT_TRUE(FileBytes(path) == tested) << "the tests ran another file than the one that ships";
+}
+
+std::wstring Wide(const std::string &text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                      static_cast<int>(wide.size())));
+    return wide;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     testing::InitGoogleTest(&argc, argv);
-    Checked() = {ProgramBesideThisOne(), static_cast<int>(sizeof(void *) * 8)};
+    Checked().path = ProgramBesideThisOne();
+    Checked().bits = static_cast<int>(sizeof(void *) * 8);
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option.rfind("--program=", 0) == 0) {
-            const std::string path = option.substr(10);
-            std::wstring wide(path.size(), L'\0');
-            wide.resize(::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0],
-                                              static_cast<int>(wide.size())));
-            Checked().path = wide;
+            Checked().path = Wide(option.substr(10));
+        } else if (option.rfind("--tested=", 0) == 0) {
+            Checked().tested = Wide(option.substr(9));
+        } else if (option == "--shipped") {
+            Checked().shipped = true;
         } else if (option.rfind("--bits=", 0) == 0) {
             Checked().bits = std::stoi(option.substr(7));
         }

@@ -56,5 +56,5 @@ std::vector<BYTE> UsbImage(BYTE verF, BYTE verS, size_t length = 600);
 
 constexpr wchar_t kCompanionDir[] = L"C:\\Program Files (x86)\\QYX\\Korvex";
 constexpr wchar_t kLightingDir[] = L"C:\\Program Files\\QYX\\Halcyra2";
-constexpr wchar_t kServiceStart[] = L"/c sc.exe start Halcyra2_Service";
-constexpr wchar_t kCompanionLaunch[] = L"/c \"\"C:\\Program Files (x86)\\QYX\\Korvex\\QYX_LED.exe\"\" ";
+constexpr wchar_t kServiceStart[] = L"/d /c sc.exe start Halcyra2_Service";
+constexpr wchar_t kCompanionLaunch[] = L"/d /c \"\"C:\\Program Files (x86)\\QYX\\Korvex\\QYX_LED.exe\"\" ";

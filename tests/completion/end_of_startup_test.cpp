@@ -55,7 +55,7 @@ TEST_F(EndOfStartupTest, CompanionDirectoryIsQuotedWhateverItHolds) {
     SetWorkDirs(nullptr, L"C:\\Tools\\a&calc (1)");
     OpenDialog(L"-x");
     ASSERT_THAT(commands_, SizeIs(2));
-    EXPECT_EQ(commands_[1], L"/c \"\"C:\\Tools\\a&calc (1)\\QYX_LED.exe\"\" ");
+    EXPECT_EQ(commands_[1], L"/d /c \"\"C:\\Tools\\a&calc (1)\\QYX_LED.exe\"\" ");
 }
 
 // The program runs elevated: what it names without a path must be the system's own tool.
@@ -67,9 +67,9 @@ TEST_F(EndOfStartupTest, SystemToolsStartInTheSystemFolderTheCompanionInTheCurre
     OpenDialog(L"-x");
     wchar_t system[MAX_PATH] = {};
     ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
-    EXPECT_THAT(launched, ElementsAre(Pair(L"/c sc.exe stop Halcyra2_Service", system),
-                                      Pair(L"/c taskkill /F /IM Ostrum.exe", system),
-                                      Pair(L"/c taskkill /F /IM QYX_LED.exe", system),
+    EXPECT_THAT(launched, ElementsAre(Pair(L"/d /c sc.exe stop Halcyra2_Service", system),
+                                      Pair(L"/d /c taskkill /F /IM Ostrum.exe", system),
+                                      Pair(L"/d /c taskkill /F /IM QYX_LED.exe", system),
                                       Pair(kServiceStart, system), Pair(kCompanionLaunch, L"")));
 }
 
@@ -93,8 +93,8 @@ TEST_F(EndOfStartupTest, UsbCommandLineShrinksTheWindowRunsTheFlowAndEnds) {
     EXPECT_EQ(rect.bottom, 0);
     // The flow of any other text only asks to end: the controller is never reached.
     EXPECT_THAT(HidSimCalls(), IsEmpty());
-    EXPECT_THAT(commands_, ElementsAre(L"/c sc.exe stop Halcyra2_Service", L"/c taskkill /F /IM Ostrum.exe",
-                                       L"/c taskkill /F /IM QYX_LED.exe", kServiceStart, kCompanionLaunch));
+    EXPECT_THAT(commands_, ElementsAre(L"/d /c sc.exe stop Halcyra2_Service", L"/d /c taskkill /F /IM Ostrum.exe",
+                                       L"/d /c taskkill /F /IM QYX_LED.exe", kServiceStart, kCompanionLaunch));
     EXPECT_THAT(exits_, ElementsAre(0));
 }
 

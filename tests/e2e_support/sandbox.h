@@ -8,10 +8,10 @@
 
 namespace e2e {
 
-// The directory of the running test program: the build's bin directory, where
-// Update_Vantor.exe and the simulator DLLs are built too.
+// The directory of the running test program: the build's tests\bin, where the simulator DLLs
+// are built and the program is copied from the folder it ships in.
 std::wstring BinDir();
-// The build's "e2e-artifacts" directory (beside bin), made when missing: screenshots go there.
+// The build's "e2e-artifacts" directory (beside tests\bin), made when missing: screenshots go there.
 std::wstring ArtifactDir();
 
 constexpr wchar_t kProgramName[] = L"Update_Vantor.exe";
@@ -21,8 +21,8 @@ constexpr wchar_t kSandboxRoot[] = L"C:\\vantor_e2e";
 // only under that name does the program make its own folder the current directory, and Wine
 // gives the stand-in WMI locator to that name. Only test sandboxes hold the test variant so.
 enum class ProgramFile {
-    kShipped,      // bin\Update_Vantor.exe itself: every wait is slept, the simulators keep real time
-    kTestVariant,  // bin\<kTestVariantFileName>: the same program whose waits step the virtual
+    kShipped,      // the shipped Update_Vantor.exe itself: every wait is slept, the simulators keep real time
+    kTestVariant,  // tests\bin\<kTestVariantFileName>: the same program whose waits step the virtual
                    // clock named by VANTOR_VIRTUAL_CLOCK, for many fast runs
 };
 constexpr wchar_t kTestVariantFileName[] = L"Update_Vantor_TEST_VARIANT_virtual_waits.exe";

@@ -10,8 +10,9 @@
 
 namespace {
 
-// What reaches the shell for each kind of command: the system's cmd.exe by its full path, the
-// texts as given, and the system directory as the working directory of the system tools only.
+// What reaches the shell for each command of a run: the system's cmd.exe by its full path, "/d"
+// so that no "AutoRun" command runs with it, the texts as given, and the system directory as the
+// working directory of the system tools only.
 TEST(RunCommand, RecorderGetsTheFileParametersAndFolderOfEachKindAndNothingRuns) {
     wchar_t systemBuffer[MAX_PATH] = {};
     ASSERT_GT(GetSystemDirectoryW(systemBuffer, MAX_PATH), 0u);
@@ -27,12 +28,13 @@ TEST(RunCommand, RecorderGetsTheFileParametersAndFolderOfEachKindAndNothingRuns)
         std::wstring directory;
     };
     const Case cases[] = {
-        {L"sc.exe stop", L"Halcyra2_Service", CommandFolder::System, L"/c sc.exe stop Halcyra2_Service", system},
-        {L"taskkill /F /IM", L"Ostrum.exe", CommandFolder::System, L"/c taskkill /F /IM Ostrum.exe", system},
-        {L"sc.exe start", L"Halcyra2_Service", CommandFolder::System, L"/c sc.exe start Halcyra2_Service", system},
+        {L"sc.exe stop", L"Halcyra2_Service", CommandFolder::System, L"/d /c sc.exe stop Halcyra2_Service", system},
+        {L"taskkill /F /IM", L"Ostrum.exe", CommandFolder::System, L"/d /c taskkill /F /IM Ostrum.exe", system},
+        {L"taskkill /F /IM", L"QYX_LED.exe", CommandFolder::System, L"/d /c taskkill /F /IM QYX_LED.exe", system},
+        {L"sc.exe start", L"Halcyra2_Service", CommandFolder::System, L"/d /c sc.exe start Halcyra2_Service", system},
         // An empty argument leaves a trailing blank; no directory means the current one.
-        {companion, L"", CommandFolder::Current, L"/c " + companion + L" ", L""},
-        {L"echo ran > " + marker, L"", CommandFolder::Current, L"/c echo ran > " + marker + L" ", L""},
+        {companion, L"", CommandFolder::Current, L"/d /c " + companion + L" ", L""},
+        {L"echo ran > " + marker, L"", CommandFolder::Current, L"/d /c echo ran > " + marker + L" ", L""},
     };
     std::vector<LaunchedCommand> recorded;
     SetCommandRecorder([&](const LaunchedCommand &command) { recorded.push_back(command); });

@@ -27,8 +27,8 @@ TEST_F(HidStartupTest, EqualVersionsShowBothLinesAndKeepUpdateEnabled) {
     EXPECT_EQ(g_useHidPath, 1);
     EXPECT_EQ(g_boardCode, 0x2C41);
     EXPECT_EQ(g_apProductId, 0x2C41);
-    EXPECT_THAT(commands_, ElementsAre(L"/c sc.exe stop Halcyra2_Service", L"/c taskkill /F /IM Ostrum.exe",
-                                       L"/c taskkill /F /IM QYX_LED.exe"));
+    EXPECT_THAT(commands_, ElementsAre(L"/d /c sc.exe stop Halcyra2_Service", L"/d /c taskkill /F /IM Ostrum.exe",
+                                       L"/d /c taskkill /F /IM QYX_LED.exe"));
     EXPECT_EQ(ControlText(IDC_CURRENT_VERSION), L"Led ver.: 0102\tLoder ver.: 0104");
     EXPECT_EQ(ControlText(IDC_OBJECT_VERSION), L"Led ver.: 0102\tLoder ver.: 0104");
     EXPECT_EQ(ControlText(IDC_STATUS), L"");
@@ -217,8 +217,8 @@ TEST_F(HidStartupTest, FailedSwitchToTheLoaderWithVStoresTheLoaderVersionAndEnds
     EXPECT_EQ(UpdaterValue(L"Msg"), L"(none)");
     EXPECT_EQ(g_restartAndExit, 1);
     EXPECT_THAT(exits_, ElementsAre(0));
-    EXPECT_THAT(commands_, ElementsAre(L"/c sc.exe stop Halcyra2_Service", L"/c taskkill /F /IM Ostrum.exe",
-                                       L"/c sc.exe start Halcyra2_Service"));
+    EXPECT_THAT(commands_, ElementsAre(L"/d /c sc.exe stop Halcyra2_Service", L"/d /c taskkill /F /IM Ostrum.exe",
+                                       L"/d /c sc.exe start Halcyra2_Service"));
 }
 
 TEST_F(HidStartupTest, VStoresTheVersionsWithoutUpdating) {
