@@ -23,17 +23,17 @@ if [ "${1:-}" != "--in-display" ]; then
   # shellcheck source=scripts/wine-env.sh
   . "$here/scripts/wine-env.sh"
   echo "benchmark: $vantor_run_build: $vantor_way_reason"
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
   status=0
-  vantor_without_32bit xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --in-display "$@" || status=$?
-  wineserver -k 2>/dev/null || true
+  vantor_without_32bit bash "$here/scripts/hold-prefix.sh" "benchmark.sh" \
+    bash "$here/scripts/in-display.sh" bash "$0" --in-display "$@" || status=$?
   exit $status
 fi
 shift
 
 # shellcheck source=scripts/wine-env.sh
 . "$here/scripts/wine-env.sh"
+vantor_start_wine
+trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT  # Wine done before the display goes
 build="$vantor_build"
 bin="$build/tests/bin"
 # The program as it ships (ship/ of the 32-bit build); the 64-bit test build keeps it among the tests.
@@ -135,4 +135,3 @@ for transport in usb smbus-intel smbus-other; do
 done
 echo
 echo "USB: the controller's APROM holds 128 KiB; a larger image is refused mid-stream."
-wineserver -w 2>/dev/null || true  # Wine done before the display goes

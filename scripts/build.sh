@@ -5,6 +5,11 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=scripts/wine-env.sh
 . "$here/scripts/wine-env.sh"
+# Not while another command runs this build's programs: wait for it (scripts/hold-prefix.sh).
+if [ "${1:-}" != --held ]; then
+  exec bash "$here/scripts/hold-prefix.sh" "build.sh ($VANTOR_BITS-bit)" bash "$0" --held "$@"
+fi
+shift
 if [ "$VANTOR_BITS" = 64 ]; then
   # The 64-bit suite also checks the shipped program's file, built by the 32-bit build.
   options=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/x86_64-w64-mingw32.cmake"

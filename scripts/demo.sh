@@ -17,16 +17,16 @@ if [ "${1:-}" != "--in-display" ]; then
   # shellcheck source=scripts/wine-env.sh
   . "$here/scripts/wine-env.sh"
   echo "demo: $vantor_run_build: $vantor_way_reason"
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
   status=0
-  vantor_without_32bit xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --in-display || status=$?
-  wineserver -k 2>/dev/null || true
+  vantor_without_32bit bash "$here/scripts/hold-prefix.sh" "demo.sh" \
+    bash "$here/scripts/in-display.sh" bash "$0" --in-display || status=$?
   exit $status
 fi
 
 # shellcheck source=scripts/wine-env.sh
 . "$here/scripts/wine-env.sh"
+vantor_start_wine
+trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT  # Wine done before the display goes
 build="$vantor_build"
 demo="$build/demo"
 # The demo's own sandbox: the program beside the simulated controller, as only tests may have it.
@@ -124,4 +124,3 @@ for shot in before after after-screen; do
 done
 section "Screenshots"
 ls -1 "$shots"/*.png
-wineserver -w 2>/dev/null || true  # Wine done before the display goes

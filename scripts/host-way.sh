@@ -72,15 +72,17 @@ fi
 
 # vantor_without_32bit <command...>: runs the command. When VANTOR_RUN_32BIT=no, it runs in a
 # mount namespace of its own where the 32-bit Wine loader, the 32-bit Wine server and the i386
-# program interpreter are covered by an empty file: starting any of them fails with "Exec
-# format error", as on a host that runs 64-bit programs only (Wine's own prefix set-up would
-# otherwise start 32-bit helpers).
+# program interpreter are covered by a script that fails loudly: starting any of them prints
+# "Exec format error" and exits with 126, and a 32-bit program needing the interpreter does not
+# start, as on a host that runs 64-bit programs only (Wine's own prefix set-up would otherwise
+# start 32-bit helpers). Not an empty file: Debian's "wine" is a shell script, and a shell takes
+# an empty file for an empty script that succeeds.
 vantor_without_32bit() {
   if [ "${VANTOR_RUN_32BIT:-}" != no ] || [ -n "${VANTOR_32BIT_HIDDEN:-}" ]; then
     "$@"
     return
   fi
-  local empty status=0 as_root=()
+  local refusal status=0 as_root=()
   [ "$(id -u)" -eq 0 ] || as_root=(--map-root-user)
   if ! unshare --mount "${as_root[@]}" true 2>/dev/null; then
     # Without 32-bit Wine and the i386 interpreter there is nothing to hide.
@@ -91,15 +93,16 @@ vantor_without_32bit() {
     echo "VANTOR_RUN_32BIT=no needs a mount namespace of its own (unshare --mount) to hide 32-bit programs" >&2
     return 1
   fi
-  empty="$(mktemp "${TMPDIR:-/tmp}/vantor-no32.XXXXXX")"
-  chmod +x "$empty"
+  refusal="$(mktemp "${TMPDIR:-/tmp}/vantor-no32.XXXXXX")"
+  printf '#!/bin/sh\necho "$0: cannot execute binary file: Exec format error (a 32-bit program, hidden by VANTOR_RUN_32BIT=no)" >&2\nexit 126\n' >"$refusal"
+  chmod +x "$refusal"
   unshare --mount "${as_root[@]}" bash -c '
     set -e
-    empty="$1"; shift
+    refusal="$1"; shift
     for program in /usr/lib/wine/wine /usr/lib/wine/wineserver32 /lib/ld-linux.so.2; do
-      if [ -e "$program" ]; then mount --bind "$empty" "$(readlink -f "$program")"; fi
+      if [ -e "$program" ]; then mount --bind "$refusal" "$(readlink -f "$program")"; fi
     done
-    VANTOR_32BIT_HIDDEN=1 exec "$@"' hide-32bit "$empty" "$@" || status=$?
-  rm -f "$empty"
+    VANTOR_32BIT_HIDDEN=1 exec "$@"' hide-32bit "$refusal" "$@" || status=$?
+  rm -f "$refusal"
   return $status
 }

@@ -9,27 +9,38 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=scripts/host-way.sh
 . "$here/scripts/host-way.sh"
 
-# One prefix, made with the loader of its own build.
+# One prefix, made with the loader of its own build, while no other command uses it.
 make_prefix() (
+  export VANTOR_BITS="$1"
+  # shellcheck source=scripts/wine-env.sh
+  . "$here/scripts/wine-env.sh"
+  if [ -f "$WINEPREFIX/.vantor-ready" ] && [ -f "$WINEPREFIX/.vantor-cjk-fonts" ] &&
+     [ -f "$WINEPREFIX/.vantor-wmi-standin" ]; then
+    return 0
+  fi
+  bash "$here/scripts/hold-prefix.sh" "setup.sh" bash "$0" --make-prefix "$1"
+)
+
+make_prefix_held() (
   export VANTOR_BITS="$1"
   # shellcheck source=scripts/wine-env.sh
   . "$here/scripts/wine-env.sh"
   if [ ! -f "$WINEPREFIX/.vantor-ready" ]; then
     mkdir -p "$WINEPREFIX"
     # A host without 32-bit programs complains here once about syswow64's rundll32; harmless.
-    xvfb-run -a sh -c 'wine wineboot --init; wineserver -w' >"$WINEPREFIX/../wineboot.log" 2>&1 || true
+    bash "$here/scripts/in-display.sh" sh -c 'wine wineboot --init; wineserver -w' >"$WINEPREFIX/../wineboot.log" 2>&1 || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       cat "$WINEPREFIX/../wineboot.log" >&2
       echo "setup: the $WINEARCH Wine prefix was not made ($WINEPREFIX)" >&2
       exit 1
     fi
     cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    xvfb-run -a sh -c 'wine reg add "HKCU\Software\Wine\X11 Driver" /v Managed /d N /f >/dev/null; wineserver -w'
+    bash "$here/scripts/in-display.sh" sh -c 'wine reg add "HKCU\Software\Wine\X11 Driver" /v Managed /d N /f >/dev/null; wineserver -w'
     touch "$WINEPREFIX/.vantor-ready"
   fi
   # The dialogs' Traditional Chinese texts: link a CJK font behind the dialog and caption fonts.
   if [ ! -f "$WINEPREFIX/.vantor-cjk-fonts" ]; then
-    xvfb-run -a sh -c 'for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    bash "$here/scripts/in-display.sh" sh -c 'for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2"; do
         wine reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink" /v "$face" \
           /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null
       done; wineserver -w'
@@ -37,11 +48,15 @@ make_prefix() (
   fi
   # Simulated boards: programs may take the WMI locator stand-in from their own folder.
   if [ ! -f "$WINEPREFIX/.vantor-wmi-standin" ]; then
-    xvfb-run -a sh -c '"$0"/sim/wmi/set_locator_registration.sh standin; wineserver -w' "$here"
+    bash "$here/scripts/in-display.sh" sh -c '"$0"/sim/wmi/set_locator_registration.sh standin; wineserver -w' "$here"
     touch "$WINEPREFIX/.vantor-wmi-standin"
   fi
 )
 
+if [ "${1:-}" = --make-prefix ]; then
+  make_prefix_held "$2"
+  exit 0
+fi
 if [ "${1:-}" = --prefixes ]; then
   make_prefix 64
   if [ "$vantor_way" = both ]; then make_prefix 32; fi
@@ -62,7 +77,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
   if [ "$vantor_way" = both ]; then $sudo_cmd dpkg --add-architecture i386; fi
   $sudo_cmd apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # Through env: sudo resets the environment, and a package that asks a question stops the set-up.
+  $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 vantor_without_32bit bash "$0" --prefixes

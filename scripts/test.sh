@@ -1,13 +1,36 @@
 #!/usr/bin/env bash
-# Sets up the machine (packages, Wine prefixes), builds, and runs every test under Wine in a
-# virtual X display, the way this host allows (scripts/host-way.sh):
-#   both     the suite on the shipped 32-bit build, then again on the 64-bit test build;
+# Sets up the machine (packages, Wine prefixes), builds, and runs every test under Wine, the way
+# this host allows (scripts/host-way.sh):
+#   both     the suite on the shipped 32-bit build and the suite on the 64-bit test build, side
+#            by side: each with its own prefix, Wine server and virtual display;
 #   64-only  the suite on the 64-bit test build, which also checks the shipped 32-bit program
 #            as a file (shipped_program_file); that program is built but not run.
-# Arguments go to ctest (e.g. -R name). Each suite ends with ctest's summary, and both
-# summaries are repeated at the end; the exit code is not 0 when either suite failed.
+# Arguments go to ctest (e.g. -R name); "--suites" first skips the set-up and the build. Each
+# suite's output is shown whole once both have ended (and kept in <build>/suite.log), then both
+# summaries; the exit code is not 0 when either suite failed. A suite waits while another
+# command holds its build's prefix (scripts/hold-prefix.sh).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+
+# One suite, in its display, while it holds its prefix: one Wine server for the whole suite.
+if [ "${1:-}" = --in-display ]; then
+  log="$2"
+  shift 2
+  exec >"$log" 2>&1
+  # shellcheck source=scripts/wine-env.sh
+  . "$here/scripts/wine-env.sh"
+  echo "== the suite on the $VANTOR_BITS-bit build ($vantor_build, $WINEARCH prefix)"
+  vantor_start_wine
+  cd "$vantor_build"
+  status=0
+  # Wine's error channels on: what a failing test's programs printed shows with its output. A
+  # test that hangs (a dialog nobody closes) fails after ten minutes instead of holding the
+  # run; tests with a TIMEOUT of their own keep it.
+  WINEDEBUG=fixme-all ctest --output-on-failure --timeout 600 "$@" || status=$?
+  wineserver -k 2>/dev/null || true
+  echo "Wine's own log of this suite (helper programs, the service manager, the services): $VANTOR_WINE_LOG"
+  exit $status
+fi
 
 if [ "${1:-}" != --suites ]; then
   bash "$here/scripts/setup.sh"
@@ -26,53 +49,61 @@ shift
 # shellcheck source=scripts/host-way.sh
 . "$here/scripts/host-way.sh"
 
-# One build's suite in its own prefix. One Wine server for the whole run, started inside the X
-# display so that dialogs can show; it stays up between tests and ends with the suite.
+# This run's own files: another run waiting for a prefix must not take them over. Each suite's
+# output is copied to <build>/suite.log when it ends.
+run_files="$(mktemp -d)"
+trap 'rm -rf "$run_files"' EXIT
+
+# One build's suite; its output in $run_files/<bits>.log, its wall time in seconds in <bits>.time.
 run_suite() (
   export VANTOR_BITS="$1"
   shift
   # shellcheck source=scripts/wine-env.sh
   . "$here/scripts/wine-env.sh"
-  echo
-  echo "== the suite on the $VANTOR_BITS-bit build ($vantor_build, $WINEARCH prefix)"
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    wineserver -p60
-    wine cmd /c ver >/dev/null 2>&1 || true
-    cd "$0"
-    # A test that hangs (a dialog nobody closes) fails after ten minutes instead of holding
-    # the run; tests with a TIMEOUT of their own keep it.
-    ctest --output-on-failure --timeout 600 "$@" 2>&1 | tee ctest.log
-    status=${PIPESTATUS[0]}
-    wineserver -k 2>/dev/null || true
-    exit $status
-  ' "$vantor_build" "$@"
+  local started status=0
+  started=$(date +%s)
+  bash "$here/scripts/hold-prefix.sh" "test.sh (the $VANTOR_BITS-bit suite)" \
+    bash "$here/scripts/in-display.sh" bash "$0" --in-display "$run_files/$VANTOR_BITS.log" "$@" || status=$?
+  echo $(($(date +%s) - started)) >"$run_files/$VANTOR_BITS.time"
+  cp "$run_files/$VANTOR_BITS.log" "$vantor_build/suite.log" 2>/dev/null || true
+  exit $status
 )
 
-summary_of() {  # build folder
-  grep -E 'tests passed|No tests were found' "$1/ctest.log" | tail -1 || echo "no summary"
+summary_of() {  # bits
+  echo "$(grep -E 'tests passed|No tests were found' "$run_files/$1.log" 2>/dev/null | tail -1 || echo "no summary")" \
+       "($(cat "$run_files/$1.time" 2>/dev/null || echo ?) s)"
 }
 
-status=0
-if [ "$vantor_way" = both ]; then
-  run_suite 32 "$@" || status=1
-fi
-run_suite 64 "$@" || status=1
+bits=(64)
+if [ "$vantor_way" = both ]; then bits=(32 64); fi
+echo "test.sh: the suites of the ${bits[*]}-bit builds side by side; their output follows when they end"
+declare -A status
+for b in "${bits[@]}"; do
+  run_suite "$b" "$@" &
+  status[$b]=$!
+done
+for b in "${bits[@]}"; do
+  if wait "${status[$b]}"; then status[$b]=0; else status[$b]=1; fi
+done
+for b in "${bits[@]}"; do
+  echo
+  cat "$run_files/$b.log" 2>/dev/null || echo "== the $b-bit suite left no output"
+done
 
 echo
 echo "== summary ($vantor_way_reason)"
 if [ "$vantor_way" = both ]; then
-  echo "32-bit build (shipped program): $(summary_of "${VANTOR_BUILD_DIR:-$here/build}")"
+  echo "32-bit build (shipped program): $(summary_of 32)"
 fi
-echo "64-bit test build:              $(summary_of "$here/build64")"
+echo "64-bit test build:              $(summary_of 64)"
 if [ "$vantor_way" = 64-only ]; then
   file_check="not among the tests run"
-  if grep -q '^ *[0-9]*/[0-9]* Test *#[0-9]*: shipped_program_file ' "$here/build64/ctest.log"; then
+  if grep -q '^ *[0-9]*/[0-9]* Test *#[0-9]*: shipped_program_file ' "$run_files/64.log"; then
     file_check="passed"
-    if grep -q 'shipped_program_file .*\(Failed\|Timeout\|Not Run\)' "$here/build64/ctest.log"; then file_check="FAILED"; fi
+    if grep -q 'shipped_program_file .*\(Failed\|Timeout\|Not Run\)' "$run_files/64.log"; then file_check="FAILED"; fi
   fi
   echo "The 32-bit Update_Vantor.exe was built but NOT run here; checked as a file only"
   echo "(PE32, GUI, version 1.0.0.23, requireAdministrator manifest: shipped_program_file $file_check)."
 fi
-exit $status
+for b in "${bits[@]}"; do [ "${status[$b]}" = 0 ] || exit 1; done
+exit 0

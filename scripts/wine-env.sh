@@ -21,3 +21,19 @@ else
 fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# vantor_start_wine: for a command that holds this prefix (scripts/hold-prefix.sh) and runs in a
+# display of its own (scripts/in-display.sh). Ends a Wine server that an earlier command left on
+# the prefix (one started without a display cannot show dialogs), then starts this command's
+# server and Wine's own helper programs (services.exe and the rest). Their error channels, the
+# service manager's messages and what the services they start print go to the run's Wine log,
+# $VANTOR_WINE_LOG, with times and process ids: started here, they hold neither the caller's
+# output nor its terminal.
+vantor_start_wine() {
+  export VANTOR_WINE_LOG="$vantor_build/wine.log"
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  : >"$VANTOR_WINE_LOG"
+  wineserver -p60 2>>"$VANTOR_WINE_LOG"
+  WINEDEBUG="+timestamp,+pid,fixme-all,+service" wine cmd /c ver >/dev/null 2>>"$VANTOR_WINE_LOG" || true
+}

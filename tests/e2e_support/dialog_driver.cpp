@@ -36,6 +36,12 @@ HWND WaitFor(const std::function<HWND()> &find, DWORD timeoutMs) {
     return found;
 }
 
+BOOL CALLBACK NoteShownPopupMenu(HWND window, LPARAM shown) {
+    if (WindowClass(window) != L"#32768" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool *>(shown) = true;
+    return FALSE;
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs, DWORD pollMs) {
@@ -206,10 +212,15 @@ void OpenAbout(HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, kAboutCommand,
 bool OpenSystemMenu(HWND dialog, DWORD timeoutMs) {
     DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
     PostMessageW(dialog, WM_SYSCOMMAND, SC_KEYMENU, L' ');
+    // Menu mode alone is not enough: Wine enters it first and then opens the popup with a
+    // VK_RETURN it posts itself, so a key posted in between would act on the closed menu.
     return WaitUntil([thread] {
         GUITHREADINFO info = {};
         info.cbSize = sizeof(info);
-        return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE);
+        if (!GetGUIThreadInfo(thread, &info) || !(info.flags & GUI_INMENUMODE)) return false;
+        bool popupShown = false;
+        EnumThreadWindows(thread, NoteShownPopupMenu, reinterpret_cast<LPARAM>(&popupShown));
+        return popupShown;
     }, timeoutMs);
 }
 
