@@ -1,9 +1,13 @@
 #include "tests/e2e_run/lighting_software.h"
 
+#include <cstdio>
+#include <sstream>
+
 #include "tests/e2e_run/line_file.h"
 #include "tests/e2e_support/dialog_driver.h"
 #include "tests/e2e_support/registry_values.h"
 #include "tests/e2e_support/sandbox.h"
+#include "tests/fixtures/event_log.h"
 
 namespace e2e {
 
@@ -26,14 +30,18 @@ SC_HANDLE OpenService(DWORD access) {
     return service;
 }
 
-DWORD ServiceState() {
+// All zero when the service cannot be asked.
+SERVICE_STATUS_PROCESS ServiceStatus() {
+    SERVICE_STATUS_PROCESS status = {};
     SC_HANDLE service = OpenService(SERVICE_QUERY_STATUS);
-    if (!service) return 0;
-    SERVICE_STATUS status = {};
-    QueryServiceStatus(service, &status);
+    if (!service) return status;
+    DWORD needed = 0;
+    QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE *>(&status), sizeof status, &needed);
     CloseServiceHandle(service);
-    return status.dwCurrentState;
+    return status;
 }
+
+DWORD ServiceState() { return ServiceStatus().dwCurrentState; }
 
 void StopService() {
     if (SC_HANDLE service = OpenService(SERVICE_STOP | SERVICE_QUERY_STATUS)) {
@@ -61,6 +69,43 @@ HANDLE Launch(const std::wstring &program, ChildEnvironment env) {
         return nullptr;
     CloseHandle(process.hThread);
     return process.hProcess;
+}
+
+const char *StateName(DWORD state) {
+    switch (state) {
+    case SERVICE_STOPPED: return "STOPPED";
+    case SERVICE_START_PENDING: return "START_PENDING";
+    case SERVICE_STOP_PENDING: return "STOP_PENDING";
+    case SERVICE_RUNNING: return "RUNNING";
+    case 0: return "(not known: the service could not be asked)";
+    default: return "(other)";
+    }
+}
+
+// As the service stand-in stamps its log, to set the two side by side.
+std::string Now() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%02u:%02u:%02u.%03u tick=%lu", now.wHour, now.wMinute, now.wSecond,
+                  now.wMilliseconds, GetTickCount());
+    return stamp;
+}
+
+std::string ProcessFate(DWORD pid) {
+    if (!pid) return "";
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return " (no such process now)";
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return code == STILL_ACTIVE ? " (still running)" : " (ended with exit code " + std::to_string(code) + ")";
+}
+
+void AppendLines(std::ostringstream &text, const std::wstring &path) {
+    const std::vector<std::string> lines = ReadLines(path);
+    text << "\n-- " << Narrow(path) << (lines.empty() ? ": no lines" : ":");
+    for (const std::string &line : lines) text << "\n   " << line;
 }
 
 bool Running(HANDLE process) { return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
@@ -179,5 +224,21 @@ std::vector<std::string> LightingSoftware::LaunchedWhenSettled(size_t expected) 
 }
 
 std::string LightingSoftware::CompanionProgram() const { return Narrow(companionDir_ + L"\\QYX_LED.exe"); }
+
+std::string LightingSoftware::Evidence() const {
+    const SERVICE_STATUS_PROCESS status = ServiceStatus();
+    std::ostringstream text;
+    text << "\n-- at " << Now() << " the service manager has " << Narrow(kServiceName) << " "
+         << StateName(status.dwCurrentState) << ", win32 exit code " << status.dwWin32ExitCode
+         << ", service exit code " << status.dwServiceSpecificExitCode << ", pid " << status.dwProcessId
+         << ProcessFate(status.dwProcessId);
+    AppendLines(text, ServiceLogFor(serviceEvents_));
+    AppendLines(text, serviceEvents_);
+    AppendLines(text, programEvents_);
+    wchar_t wineLog[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(L"VANTOR_WINE_LOG", wineLog, MAX_PATH))
+        text << "\n-- Wine's log of this suite: " << Narrow(wineLog);
+    return text.str();
+}
 
 }  // namespace e2e

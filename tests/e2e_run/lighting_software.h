@@ -44,6 +44,10 @@ public:
     std::vector<std::string> LaunchedWhenSettled(size_t expected) const;
     std::string CompanionProgram() const;
 
+    // For a failed check's message: the service as the service manager has it, the service
+    // stand-in's own log, the events files' lines and where Wine's log of the suite is.
+    std::string Evidence() const;
+
 private:
     std::vector<std::string> ServiceEvents() const;
     std::vector<std::string> ProgramEvents() const;
