@@ -17,8 +17,6 @@ constexpr wchar_t kLocatorServer[] =
     L"Software\\Classes\\CLSID\\{4590F811-1D3A-11D0-891F-00AA004B2E24}\\InprocServer32";
 constexpr wchar_t kProgramDllOverrides[] = L"Software\\Wine\\AppDefaults\\Update_Vantor.exe\\DllOverrides";
 constexpr DWORD kReportTimeoutMs = 15000;
-// Lines that arrive after the expected ones would be a fault: give them this long to show.
-constexpr DWORD kStragglerMs = 300;
 
 std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
 
@@ -42,6 +40,12 @@ SERVICE_STATUS_PROCESS ServiceStatus() {
 }
 
 DWORD ServiceState() { return ServiceStatus().dwCurrentState; }
+
+// Neither starting nor stopping.
+bool ServiceSettled() {
+    const DWORD state = ServiceState();
+    return state == SERVICE_RUNNING || state == SERVICE_STOPPED;
+}
 
 void StopService() {
     if (SC_HANDLE service = OpenService(SERVICE_STOP | SERVICE_QUERY_STATUS)) {
@@ -196,9 +200,8 @@ bool LightingSoftware::Start(ChildEnvironment &env) {
 
 std::vector<std::string> LightingSoftware::ServiceEvents() const { return ReadLines(serviceEvents_); }
 
-std::vector<std::string> LightingSoftware::ServiceEventsWhenSettled(size_t expected) const {
-    WaitUntil([&] { return ServiceEvents().size() >= expected; }, kReportTimeoutMs);
-    Sleep(kStragglerMs);
+std::vector<std::string> LightingSoftware::ServiceEventsWhenSettled() const {
+    WaitUntil(ServiceSettled, kReportTimeoutMs);
     return ServiceEvents();
 }
 
@@ -210,9 +213,7 @@ bool LightingSoftware::CompanionRunning() const { return Running(companion_); }
 
 std::vector<std::string> LightingSoftware::ProgramEvents() const { return ReadLines(programEvents_); }
 
-std::vector<std::string> LightingSoftware::LaunchedWhenSettled(size_t expected) const {
-    WaitUntil([&] { return ProgramEvents().size() >= startLaunches_ + expected; }, kReportTimeoutMs);
-    Sleep(kStragglerMs);
+std::vector<std::string> LightingSoftware::Launched() const {
     std::vector<std::string> launched;
     const std::vector<std::string> events = ProgramEvents();
     for (size_t i = startLaunches_; i < events.size(); ++i) {
