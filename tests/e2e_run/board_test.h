@@ -46,22 +46,25 @@ protected:
 };
 
 // The service stopped at start-up and started again, "Ostrum.exe" and the companion killed,
-// the companion relaunched from its folder.
+// the companion relaunched from its folder. Each failure says what the lighting software went
+// through.
 inline void ExpectStoppedAndRestarted(const LightingSoftware &lighting) {
-    EXPECT_THAT(lighting.ServiceEventsWhenSettled(3),
-                ::testing::ElementsAre("service started", "service stopped", "service started"));
-    EXPECT_TRUE(lighting.ServiceRunning());
-    EXPECT_FALSE(lighting.OstrumRunning());
-    EXPECT_FALSE(lighting.CompanionRunning());
-    EXPECT_THAT(lighting.LaunchedWhenSettled(1), ::testing::ElementsAre(lighting.CompanionProgram()));
+    EXPECT_THAT(lighting.ServiceEventsWhenSettled(),
+                ::testing::ElementsAre("service started", "service stopped", "service started"))
+        << lighting.Evidence();
+    EXPECT_TRUE(lighting.ServiceRunning()) << lighting.Evidence();
+    EXPECT_FALSE(lighting.OstrumRunning()) << lighting.Evidence();
+    EXPECT_FALSE(lighting.CompanionRunning()) << lighting.Evidence();
+    EXPECT_THAT(lighting.Launched(), ::testing::ElementsAre(lighting.CompanionProgram())) << lighting.Evidence();
 }
 
 // Stopped at the start and left so.
 inline void ExpectLeftStopped(const LightingSoftware &lighting) {
-    EXPECT_THAT(lighting.ServiceEventsWhenSettled(2), ::testing::ElementsAre("service started", "service stopped"));
-    EXPECT_FALSE(lighting.ServiceRunning());
-    EXPECT_FALSE(lighting.CompanionRunning());
-    EXPECT_THAT(lighting.LaunchedWhenSettled(0), ::testing::IsEmpty());
+    EXPECT_THAT(lighting.ServiceEventsWhenSettled(), ::testing::ElementsAre("service started", "service stopped"))
+        << lighting.Evidence();
+    EXPECT_FALSE(lighting.ServiceRunning()) << lighting.Evidence();
+    EXPECT_FALSE(lighting.CompanionRunning()) << lighting.Evidence();
+    EXPECT_THAT(lighting.Launched(), ::testing::IsEmpty()) << lighting.Evidence();
 }
 
 }  // namespace e2e

@@ -1,9 +1,13 @@
 #include "tests/e2e_run/lighting_software.h"
 
+#include <cstdio>
+#include <sstream>
+
 #include "tests/e2e_run/line_file.h"
 #include "tests/e2e_support/dialog_driver.h"
 #include "tests/e2e_support/registry_values.h"
 #include "tests/e2e_support/sandbox.h"
+#include "tests/fixtures/event_log.h"
 
 namespace e2e {
 
@@ -13,8 +17,6 @@ constexpr wchar_t kLocatorServer[] =
     L"Software\\Classes\\CLSID\\{4590F811-1D3A-11D0-891F-00AA004B2E24}\\InprocServer32";
 constexpr wchar_t kProgramDllOverrides[] = L"Software\\Wine\\AppDefaults\\Update_Vantor.exe\\DllOverrides";
 constexpr DWORD kReportTimeoutMs = 15000;
-// Lines that arrive after the expected ones would be a fault: give them this long to show.
-constexpr DWORD kStragglerMs = 300;
 
 std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
 
@@ -26,13 +28,23 @@ SC_HANDLE OpenService(DWORD access) {
     return service;
 }
 
-DWORD ServiceState() {
+// All zero when the service cannot be asked.
+SERVICE_STATUS_PROCESS ServiceStatus() {
+    SERVICE_STATUS_PROCESS status = {};
     SC_HANDLE service = OpenService(SERVICE_QUERY_STATUS);
-    if (!service) return 0;
-    SERVICE_STATUS status = {};
-    QueryServiceStatus(service, &status);
+    if (!service) return status;
+    DWORD needed = 0;
+    QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE *>(&status), sizeof status, &needed);
     CloseServiceHandle(service);
-    return status.dwCurrentState;
+    return status;
+}
+
+DWORD ServiceState() { return ServiceStatus().dwCurrentState; }
+
+// Neither starting nor stopping.
+bool ServiceSettled() {
+    const DWORD state = ServiceState();
+    return state == SERVICE_RUNNING || state == SERVICE_STOPPED;
 }
 
 void StopService() {
@@ -61,6 +73,43 @@ HANDLE Launch(const std::wstring &program, ChildEnvironment env) {
         return nullptr;
     CloseHandle(process.hThread);
     return process.hProcess;
+}
+
+const char *StateName(DWORD state) {
+    switch (state) {
+    case SERVICE_STOPPED: return "STOPPED";
+    case SERVICE_START_PENDING: return "START_PENDING";
+    case SERVICE_STOP_PENDING: return "STOP_PENDING";
+    case SERVICE_RUNNING: return "RUNNING";
+    case 0: return "(not known: the service could not be asked)";
+    default: return "(other)";
+    }
+}
+
+// As the service stand-in stamps its log, to set the two side by side.
+std::string Now() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%02u:%02u:%02u.%03u tick=%lu", now.wHour, now.wMinute, now.wSecond,
+                  now.wMilliseconds, GetTickCount());
+    return stamp;
+}
+
+std::string ProcessFate(DWORD pid) {
+    if (!pid) return "";
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return " (no such process now)";
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return code == STILL_ACTIVE ? " (still running)" : " (ended with exit code " + std::to_string(code) + ")";
+}
+
+void AppendLines(std::ostringstream &text, const std::wstring &path) {
+    const std::vector<std::string> lines = ReadLines(path);
+    text << "\n-- " << Narrow(path) << (lines.empty() ? ": no lines" : ":");
+    for (const std::string &line : lines) text << "\n   " << line;
 }
 
 bool Running(HANDLE process) { return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
@@ -151,9 +200,8 @@ bool LightingSoftware::Start(ChildEnvironment &env) {
 
 std::vector<std::string> LightingSoftware::ServiceEvents() const { return ReadLines(serviceEvents_); }
 
-std::vector<std::string> LightingSoftware::ServiceEventsWhenSettled(size_t expected) const {
-    WaitUntil([&] { return ServiceEvents().size() >= expected; }, kReportTimeoutMs);
-    Sleep(kStragglerMs);
+std::vector<std::string> LightingSoftware::ServiceEventsWhenSettled() const {
+    WaitUntil(ServiceSettled, kReportTimeoutMs);
     return ServiceEvents();
 }
 
@@ -165,9 +213,7 @@ bool LightingSoftware::CompanionRunning() const { return Running(companion_); }
 
 std::vector<std::string> LightingSoftware::ProgramEvents() const { return ReadLines(programEvents_); }
 
-std::vector<std::string> LightingSoftware::LaunchedWhenSettled(size_t expected) const {
-    WaitUntil([&] { return ProgramEvents().size() >= startLaunches_ + expected; }, kReportTimeoutMs);
-    Sleep(kStragglerMs);
+std::vector<std::string> LightingSoftware::Launched() const {
     std::vector<std::string> launched;
     const std::vector<std::string> events = ProgramEvents();
     for (size_t i = startLaunches_; i < events.size(); ++i) {
@@ -179,5 +225,21 @@ std::vector<std::string> LightingSoftware::LaunchedWhenSettled(size_t expected) 
 }
 
 std::string LightingSoftware::CompanionProgram() const { return Narrow(companionDir_ + L"\\QYX_LED.exe"); }
+
+std::string LightingSoftware::Evidence() const {
+    const SERVICE_STATUS_PROCESS status = ServiceStatus();
+    std::ostringstream text;
+    text << "\n-- at " << Now() << " the service manager has " << Narrow(kServiceName) << " "
+         << StateName(status.dwCurrentState) << ", win32 exit code " << status.dwWin32ExitCode
+         << ", service exit code " << status.dwServiceSpecificExitCode << ", pid " << status.dwProcessId
+         << ProcessFate(status.dwProcessId);
+    AppendLines(text, ServiceLogFor(serviceEvents_));
+    AppendLines(text, serviceEvents_);
+    AppendLines(text, programEvents_);
+    wchar_t wineLog[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(L"VANTOR_WINE_LOG", wineLog, MAX_PATH))
+        text << "\n-- Wine's log of this suite: " << Narrow(wineLog);
+    return text.str();
+}
 
 }  // namespace e2e

@@ -33,16 +33,24 @@ public:
     // `env` gets the programs' events file, so that what the updater launches reports too.
     bool Start(ChildEnvironment &env);
 
-    // "service started" / "service stopped", in order, since Start: once `expected` lines
-    // are there (or a timeout passed) and a little longer, so that extra lines show too.
-    std::vector<std::string> ServiceEventsWhenSettled(size_t expected) const;
+    // These read what a run left, once the program has ended: every command it ran has ended
+    // then, for it waits for each.
+    // "service started" / "service stopped", in order, since Start: once the service is
+    // neither starting nor stopping (or a timeout passed). It writes each line before it
+    // reports the state that follows, so no line can come after that.
+    std::vector<std::string> ServiceEventsWhenSettled() const;
     bool ServiceRunning() const;
     // Whether the programs started by Start still run.
     bool OstrumRunning() const;
     bool CompanionRunning() const;
-    // Full paths of the programs launched after Start, settled as the service events are.
-    std::vector<std::string> LaunchedWhenSettled(size_t expected) const;
+    // Full paths of the programs launched after Start. The stand-in as started writes its line
+    // before it ends, and the cmd.exe that started it waits for that under Wine.
+    std::vector<std::string> Launched() const;
     std::string CompanionProgram() const;
+
+    // For a failed check's message: the service as the service manager has it, the service
+    // stand-in's own log, the events files' lines and where Wine's log of the suite is.
+    std::string Evidence() const;
 
 private:
     std::vector<std::string> ServiceEvents() const;

@@ -147,10 +147,10 @@ TEST_F(UpdateButtonTest, WithoutWorkDirValuesNoCommandRunsAtAll) {
     EXPECT_EQ(ClickAndAnswer(board, dialog), L"Finish!");
     EXPECT_EQ(board.WaitExit(), 0);
     LightingSoftware &lighting = board.lighting();
-    EXPECT_THAT(lighting.ServiceEventsWhenSettled(1), ElementsAre("service started"));
-    EXPECT_TRUE(lighting.OstrumRunning());
-    EXPECT_TRUE(lighting.CompanionRunning());
-    EXPECT_THAT(lighting.LaunchedWhenSettled(0), IsEmpty());
+    EXPECT_THAT(lighting.ServiceEventsWhenSettled(), ElementsAre("service started")) << lighting.Evidence();
+    EXPECT_TRUE(lighting.OstrumRunning()) << lighting.Evidence();
+    EXPECT_TRUE(lighting.CompanionRunning()) << lighting.Evidence();
+    EXPECT_THAT(lighting.Launched(), IsEmpty()) << lighting.Evidence();
 }
 
 }  // namespace
