@@ -11,7 +11,8 @@ mkdir -p "$WINEPREFIX"
 lock="$WINEPREFIX/.vantor-held-by"
 exec 9>>"$lock"
 if ! flock -n 9; then
-  echo "$who: waiting for $WINEPREFIX, held by $(cat "$lock" 2>/dev/null || echo 'another command')" >&2
+  holder="$(cat "$lock" 2>/dev/null || true)"
+  echo "$who: waiting for $WINEPREFIX, held by ${holder:-another command}" >&2
   flock 9
   echo "$who: $WINEPREFIX is free now" >&2
 fi
