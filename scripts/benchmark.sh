@@ -14,31 +14,18 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 
+# shellcheck source=scripts/shown-run.sh
+. "$here/scripts/shown-run.sh"
 if [ "${1:-}" != "--in-display" ]; then
-  bash "$here/scripts/setup.sh" >/dev/null
-  # shellcheck source=scripts/host-way.sh
-  . "$here/scripts/host-way.sh"
-  export VANTOR_BITS="$vantor_run_bits"
-  bash "$here/scripts/build.sh" >/dev/null
-  # shellcheck source=scripts/wine-env.sh
-  . "$here/scripts/wine-env.sh"
-  echo "benchmark: $vantor_run_build: $vantor_way_reason"
-  status=0
-  vantor_without_32bit bash "$here/scripts/hold-prefix.sh" "benchmark.sh" \
-    bash "$here/scripts/in-display.sh" bash "$0" --in-display "$@" || status=$?
-  exit $status
+  VANTOR_SHOWN_QUIET=yes vantor_shown_run benchmark.sh "$0" "$@"
+  exit
 fi
 shift
 
-# shellcheck source=scripts/wine-env.sh
-. "$here/scripts/wine-env.sh"
-vantor_start_wine
-trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT  # Wine done before the display goes
+vantor_shown_inside
 build="$vantor_build"
-bin="$build/tests/bin"
-# The program as it ships (ship/ of the 32-bit build); the 64-bit test build keeps it among the tests.
-program="$build/ship/Update_Vantor.exe"
-[ "$VANTOR_BITS" = 32 ] || program="$bin/Update_Vantor.exe"
+bin="$vantor_bin"
+program="$vantor_program"
 # Each case runs in a sandbox of its own here: the program beside the simulated controller.
 bench="$build/benchmark/sandbox"
 driver() { wine "$bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
@@ -69,11 +56,11 @@ EOF
 
 # A fresh install folder for one case; `envs` gets the driver's --env options for it.
 prepare() {  # dir, transport, size, shipped|variant
-  local dir="$1" transport="$2" size="$3" program="$4" product=QZ-3B10 host=0x3E308086
+  local dir="$1" transport="$2" size="$3" which="$4" product=QZ-3B10 host=0x3E308086
   rm -rf "$dir"
   mkdir -p "$dir"
   cp "$bin/QyxHid.dll" "$bin/wmi-standin/wbemprox.dll" "$dir/"
-  if [ "$program" = variant ]; then
+  if [ "$which" = variant ]; then
     # The test variant goes in under the program's name, in this benchmark folder only.
     cp "$bin/Update_Vantor_TEST_VARIANT_virtual_waits.exe" "$dir/Update_Vantor.exe"
   else

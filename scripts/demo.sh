@@ -7,34 +7,21 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 
-# Everything below the set-up runs inside one virtual display and one Wine server.
+# shellcheck source=scripts/shown-run.sh
+. "$here/scripts/shown-run.sh"
 if [ "${1:-}" != "--in-display" ]; then
-  bash "$here/scripts/setup.sh"
-  # shellcheck source=scripts/host-way.sh
-  . "$here/scripts/host-way.sh"
-  export VANTOR_BITS="$vantor_run_bits"
-  bash "$here/scripts/build.sh"
-  # shellcheck source=scripts/wine-env.sh
-  . "$here/scripts/wine-env.sh"
-  echo "demo: $vantor_run_build: $vantor_way_reason"
-  status=0
-  vantor_without_32bit bash "$here/scripts/hold-prefix.sh" "demo.sh" \
-    bash "$here/scripts/in-display.sh" bash "$0" --in-display || status=$?
-  exit $status
+  vantor_shown_run demo.sh "$0"
+  exit
 fi
 
-# shellcheck source=scripts/wine-env.sh
-. "$here/scripts/wine-env.sh"
-vantor_start_wine
-trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT  # Wine done before the display goes
+# Everything below runs inside one virtual display and one Wine server.
+vantor_shown_inside
 build="$vantor_build"
 demo="$build/demo"
 # The demo's own sandbox: the program beside the simulated controller, as only tests may have it.
 install="$demo/sandbox"
-bin="$build/tests/bin"
-# The program as it ships (ship/ of the 32-bit build); the 64-bit test build keeps it among the tests.
-program="$build/ship/Update_Vantor.exe"
-[ "$VANTOR_BITS" = 32 ] || program="$bin/Update_Vantor.exe"
+bin="$vantor_bin"
+program="$vantor_program"
 driver() { wine "$bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
 windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
 value_of() { sed -n "s/^$1=//p"; }

@@ -5,34 +5,17 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 
+# shellcheck source=scripts/shown-run.sh
+. "$here/scripts/shown-run.sh"
 if [ "${1:-}" != "--in-display" ]; then
-  bash "$here/scripts/setup.sh"
-  # shellcheck source=scripts/host-way.sh
-  . "$here/scripts/host-way.sh"
-  export VANTOR_BITS="$vantor_run_bits"
-  bash "$here/scripts/build.sh"
-  # shellcheck source=scripts/wine-env.sh
-  . "$here/scripts/wine-env.sh"
-  echo "screenshots: $vantor_run_build: $vantor_way_reason"
-  out="$(mkdir -p "${1:-$vantor_build/screenshots}" && cd "${1:-$vantor_build/screenshots}" && pwd)"
-  status=0
-  vantor_without_32bit bash "$here/scripts/hold-prefix.sh" "screenshot-demo.sh" \
-    bash "$here/scripts/in-display.sh" bash "$0" --in-display "$out" || status=$?
-  [ "$status" = 0 ] || exit $status
-  for picture in vantor_dialog vantor_about; do
-    convert "$out/$picture.bmp" "$out/$picture.png"
-    rm -f "$out/$picture.bmp"
-    echo "screenshot: $out/$picture.png"
-  done
-  exit 0
+  vantor_shown_run screenshot-demo.sh "$0" "${1:-}"
+  exit
 fi
 
-out="$2"
-# shellcheck source=scripts/wine-env.sh
-. "$here/scripts/wine-env.sh"
-vantor_start_wine
-trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT  # Wine done before the display goes
-driver() { wine "$vantor_build/tests/bin/vantor_uidriver.exe" "$@"; }
+vantor_shown_inside
+out="${2:-$vantor_build/screenshots}"
+out="$(mkdir -p "$out" && cd "$out" && pwd)"
+driver() { wine "$vantor_bin/vantor_uidriver.exe" "$@"; }
 # The program and the HID library it imports; nothing else, so the dialog shows its start-up
 # state on a machine without the lighting controller.
 driver prepare --dir "C:\\vantor_demo" --copy QyxHid.dll
@@ -47,3 +30,8 @@ driver about --pid "$pid" --ok
 driver close --pid "$pid"
 driver wait-exit --pid "$pid" --timeout 60
 rm -f "$out/start.txt"
+for picture in vantor_dialog vantor_about; do
+  convert "$out/$picture.bmp" "$out/$picture.png"
+  rm -f "$out/$picture.bmp"
+  echo "screenshot: $out/$picture.png"
+done

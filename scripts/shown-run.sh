@@ -1,0 +1,39 @@
+# shellcheck shell=bash disable=SC2034  # sets variables for the scripts that source it
+# Sourced by the scripts that run the program for a person to see (demo.sh, screenshot-demo.sh,
+# benchmark.sh). Each runs in two halves:
+#   vantor_shown_run <who> <script> [args]   sets the machine up, builds what this host runs
+#       (host-way.sh's vantor_run_bits), then runs "<script> --in-display [args]" in a virtual
+#       display of its own while it holds that build's prefix; returns that run's exit status.
+#       VANTOR_SHOWN_QUIET=yes keeps the set-up's and the build's output out of the way.
+#   vantor_shown_inside   in the display: starts this command's Wine server, which ends before
+#       the display goes. Sets vantor_build, vantor_bin (the build's test programs and fixtures)
+#       and vantor_program (the program as it ships, from ship/ of the 32-bit build; the 64-bit
+#       test build keeps it among the tests).
+_vantor_scripts="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+vantor_shown_run() {
+  local who="$1" script="$2" quiet=/dev/stdout status=0
+  shift 2
+  [ "${VANTOR_SHOWN_QUIET:-}" != yes ] || quiet=/dev/null
+  bash "$_vantor_scripts/setup.sh" >"$quiet"
+  # shellcheck source=scripts/host-way.sh
+  . "$_vantor_scripts/host-way.sh"
+  export VANTOR_BITS="$vantor_run_bits"
+  bash "$_vantor_scripts/build.sh" >"$quiet"
+  # shellcheck source=scripts/wine-env.sh
+  . "$_vantor_scripts/wine-env.sh"
+  echo "${who%.sh}: $vantor_run_build: $vantor_way_reason"
+  vantor_without_32bit bash "$_vantor_scripts/hold-prefix.sh" "$who" \
+    bash "$_vantor_scripts/in-display.sh" bash "$script" --in-display "$@" || status=$?
+  return $status
+}
+
+vantor_shown_inside() {
+  # shellcheck source=scripts/wine-env.sh
+  . "$_vantor_scripts/wine-env.sh"
+  vantor_start_wine
+  trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
+  vantor_bin="$vantor_build/tests/bin"
+  vantor_program="$vantor_build/ship/Update_Vantor.exe"
+  [ "$VANTOR_BITS" = 32 ] || vantor_program="$vantor_bin/Update_Vantor.exe"
+}
