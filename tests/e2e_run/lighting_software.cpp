@@ -1,6 +1,5 @@
 #include "tests/e2e_run/lighting_software.h"
 
-#include <cstdio>
 #include <sstream>
 
 #include "tests/e2e_run/line_file.h"
@@ -84,16 +83,6 @@ const char *StateName(DWORD state) {
     case 0: return "(not known: the service could not be asked)";
     default: return "(other)";
     }
-}
-
-// As the service stand-in stamps its log, to set the two side by side.
-std::string Now() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%02u:%02u:%02u.%03u tick=%lu", now.wHour, now.wMinute, now.wSecond,
-                  now.wMilliseconds, GetTickCount());
-    return stamp;
 }
 
 std::string ProcessFate(DWORD pid) {
@@ -229,7 +218,7 @@ std::string LightingSoftware::CompanionProgram() const { return Narrow(companion
 std::string LightingSoftware::Evidence() const {
     const SERVICE_STATUS_PROCESS status = ServiceStatus();
     std::ostringstream text;
-    text << "\n-- at " << Now() << " the service manager has " << Narrow(kServiceName) << " "
+    text << "\n-- at " << Narrow(TimeStamp()) << " the service manager has " << Narrow(kServiceName) << " "
          << StateName(status.dwCurrentState) << ", win32 exit code " << status.dwWin32ExitCode
          << ", service exit code " << status.dwServiceSpecificExitCode << ", pid " << status.dwProcessId
          << ProcessFate(status.dwProcessId);
