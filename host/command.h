@@ -12,7 +12,7 @@ enum class CommandFolder {
     Current,  // the process's current directory: for a program named by its full path
 };
 
-// Runs "<system directory>\cmd.exe /c <command> <argument>" hidden, starting in `folder`,
+// Runs "<system directory>\cmd.exe /d /c <command> <argument>" hidden, starting in `folder`,
 // and returns when it has ended.
 void RunCommand(CString command, CString argument, CommandFolder folder);
 

@@ -28,9 +28,6 @@ bin="$vantor_bin"
 program="$vantor_program"
 # Each case runs in a sandbox of its own here: the program beside the simulated controller.
 bench="$build/benchmark/sandbox"
-driver() { wine "$bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
-windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
-value_of() { sed -n "s/^$1=//p"; }
 now() { date +%s.%N; }
 
 bash "$here/sim/wmi/set_locator_registration.sh" standin Update_Vantor.exe

@@ -17,8 +17,5 @@ if [ "$VANTOR_BITS" = 64 ]; then
 else
   options=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/i686-w64-mingw32.cmake")
 fi
-# An older tree built everything into bin/, the program beside the simulated libraries: gone, so
-# that only ship/ holds a program to take.
-rm -rf "$vantor_build/bin"
 cmake -S "$here" -B "$vantor_build" "${options[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$vantor_build" -j"$(nproc)" "$@"

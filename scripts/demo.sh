@@ -22,9 +22,6 @@ demo="$build/demo"
 install="$demo/sandbox"
 bin="$vantor_bin"
 program="$vantor_program"
-driver() { wine "$bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
-windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
-value_of() { sed -n "s/^$1=//p"; }
 section() { printf '\n== %s\n' "$1"; }
 
 # A fresh install folder: the program, the simulated "QyxHid.dll" and the WMI stand-in that

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Usage: in-display.sh <command...>
 # Runs the command in a virtual X display of its own (1024x768, 24 bits) and ends the display
-# after it. Xvfb picks a free display number itself (-displayfd), so commands started at the
-# same moment never race for one, as "xvfb-run -a" can.
+# after it, or when stopped (TERM, INT or HUP). Xvfb picks a free display number itself
+# (-displayfd), so commands started at the same moment never race for one, as "xvfb-run -a" can.
 set -euo pipefail
+# shellcheck source=scripts/process-tree.sh
+. "$(dirname "$0")/process-tree.sh"
+vantor_on_stop_end_all in-display.sh
 number="$(mktemp)"
 errors="$(mktemp)"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" 2>"$errors" &
@@ -20,5 +23,5 @@ if [ ! -s "$number" ]; then
   exit 1
 fi
 status=0
-DISPLAY=":$(tr -d '\n' <"$number")" "$@" || status=$?
+DISPLAY=":$(tr -d '\n' <"$number")" vantor_stoppable "$@" || status=$?
 exit $status

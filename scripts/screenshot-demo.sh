@@ -15,13 +15,13 @@ fi
 vantor_shown_inside
 out="${2:-$vantor_build/screenshots}"
 out="$(mkdir -p "$out" && cd "$out" && pwd)"
-driver() { wine "$vantor_bin/vantor_uidriver.exe" "$@"; }
 # The program and the HID library it imports; nothing else, so the dialog shows its start-up
 # state on a machine without the lighting controller.
 driver prepare --dir "C:\\vantor_demo" --copy QyxHid.dll
-driver start --dir "C:\\vantor_demo" --timeout 120 >"$out/start.txt"
-cat "$out/start.txt"
-pid=$(sed -n "s/^pid=//p" "$out/start.txt" | tr -d "\r")
+# The program started keeps whatever pipe the driver writes to: a file takes the driver's answer.
+wine "$vantor_bin/vantor_uidriver.exe" start --dir "C:\\vantor_demo" --timeout 120 >"$out/start.txt"
+tr -d '\r' <"$out/start.txt"
+pid=$(tr -d '\r' <"$out/start.txt" | value_of pid)
 driver read --pid "$pid"
 driver screenshot "$out/vantor_dialog.bmp" --pid "$pid"
 driver about --pid "$pid"

@@ -1,29 +1,46 @@
 # shellcheck shell=bash disable=SC2034  # sets variables for the scripts that source it
 # Sourced by the scripts that run the program for a person to see (demo.sh, screenshot-demo.sh,
 # benchmark.sh). Each runs in two halves:
-#   vantor_shown_run <who> <script> [args]   sets the machine up, builds what this host runs
-#       (host-way.sh's vantor_run_bits), then runs "<script> --in-display [args]" in a virtual
-#       display of its own while it holds that build's prefix; returns that run's exit status.
-#       VANTOR_SHOWN_QUIET=yes keeps the set-up's and the build's output out of the way.
+#   vantor_shown_run <who> <script> [args]   sets the machine up, builds the shipped program and
+#       what this host runs (host-way.sh's vantor_run_bits), then runs "<script> --in-display
+#       [args]" in a virtual display of its own while it holds that build's prefix; returns that
+#       run's exit status. The set-up's and the build's output go to this script's output, or
+#       nowhere with VANTOR_SHOWN_QUIET=yes. A stop (TERM, INT or HUP) ends all of it.
 #   vantor_shown_inside   in the display: starts this command's Wine server, which ends before
 #       the display goes. Sets vantor_build, vantor_bin (the build's test programs and fixtures)
 #       and vantor_program (the program as it ships, from ship/ of the 32-bit build; the 64-bit
-#       test build keeps it among the tests).
+#       test build keeps it among the tests). Defines driver (vantor_uidriver.exe, its answer
+#       without carriage returns), windows_path and value_of.
 _vantor_scripts="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# shellcheck source=scripts/process-tree.sh
+. "$_vantor_scripts/process-tree.sh"
+
+# Runs a step of the set-up or the build, its output kept out of the way if asked.
+_vantor_shown_step() {
+  if [ "${VANTOR_SHOWN_QUIET:-}" = yes ]; then
+    vantor_stoppable "$@" >/dev/null
+  else
+    vantor_stoppable "$@"
+  fi
+}
 
 vantor_shown_run() {
-  local who="$1" script="$2" quiet=/dev/stdout status=0
+  local who="$1" script="$2" status=0
   shift 2
-  [ "${VANTOR_SHOWN_QUIET:-}" != yes ] || quiet=/dev/null
-  bash "$_vantor_scripts/setup.sh" >"$quiet"
+  vantor_on_stop_end_all "$who"
+  _vantor_shown_step bash "$_vantor_scripts/setup.sh"
   # shellcheck source=scripts/host-way.sh
   . "$_vantor_scripts/host-way.sh"
+  # The shipped program is built on every host, also where only the 64-bit test build runs.
+  if [ "$vantor_run_bits" != 32 ]; then
+    VANTOR_BITS=32 _vantor_shown_step bash "$_vantor_scripts/build.sh" --target Update_Vantor
+  fi
   export VANTOR_BITS="$vantor_run_bits"
-  bash "$_vantor_scripts/build.sh" >"$quiet"
+  _vantor_shown_step bash "$_vantor_scripts/build.sh"
   # shellcheck source=scripts/wine-env.sh
   . "$_vantor_scripts/wine-env.sh"
   echo "${who%.sh}: $vantor_run_build: $vantor_way_reason"
-  vantor_without_32bit bash "$_vantor_scripts/hold-prefix.sh" "$who" \
+  vantor_stoppable vantor_without_32bit bash "$_vantor_scripts/hold-prefix.sh" "$who" \
     bash "$_vantor_scripts/in-display.sh" bash "$script" --in-display "$@" || status=$?
   return $status
 }
@@ -37,3 +54,7 @@ vantor_shown_inside() {
   vantor_program="$vantor_build/ship/Update_Vantor.exe"
   [ "$VANTOR_BITS" = 32 ] || vantor_program="$vantor_bin/Update_Vantor.exe"
 }
+
+driver() { wine "$vantor_bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
+windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
+value_of() { sed -n "s/^$1=//p"; }

@@ -6,17 +6,33 @@
 #   64-only  the suite on the 64-bit test build, which also checks the shipped 32-bit program
 #            as a file (shipped_program_file); that program is built but not run.
 # Arguments go to ctest (e.g. -R name); "--suites" first skips the set-up and the build. Each
-# suite's output is shown whole once both have ended (and kept in <build>/suite.log), then both
-# summaries; the exit code is not 0 when either suite failed. A suite waits while another
-# command holds its build's prefix (scripts/hold-prefix.sh).
+# test's result line shows as soon as it is known, marked with its build ("[64] 5/27 Test #5:
+# ..."); the output of failed tests and the summaries follow once every suite has ended. Each
+# suite's whole output is kept in <build>/suite.log. The exit code is not 0 when a suite failed.
+# A suite waits while another command holds its build's prefix (scripts/hold-prefix.sh). A stop
+# (TERM, INT or HUP) ends the suites, their programs, displays and Wine servers.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=scripts/process-tree.sh
+. "$here/scripts/process-tree.sh"
+
+# Copies each line of ctest's output; a test's result line also goes to fd 3, marked with the build.
+show_results() {
+  local line
+  while IFS= read -r line; do
+    printf '%s\n' "$line"
+    if [[ $line =~ ^\ *[0-9]+/[0-9]+\ Test\ +#[0-9]+: ]]; then
+      printf '[%s] %s\n' "$VANTOR_BITS" "${line#"${line%%[! ]*}"}" >&3
+    fi
+  done
+}
 
 # One suite, in its display, while it holds its prefix: one Wine server for the whole suite.
 if [ "${1:-}" = --in-display ]; then
   log="$2"
   shift 2
-  exec >"$log" 2>&1
+  # The caller's output takes the result lines; the log takes everything.
+  exec 3>&1 >"$log" 2>&1
   # shellcheck source=scripts/wine-env.sh
   . "$here/scripts/wine-env.sh"
   echo "== the suite on the $VANTOR_BITS-bit build ($vantor_build, $WINEARCH prefix)"
@@ -26,23 +42,28 @@ if [ "${1:-}" = --in-display ]; then
   # Wine's error channels on: what a failing test's programs printed shows with its output. A
   # test that hangs (a dialog nobody closes) fails after ten minutes instead of holding the
   # run; tests with a TIMEOUT of their own keep it.
-  WINEDEBUG=fixme-all ctest --output-on-failure --timeout 600 "$@" || status=$?
+  if WINEDEBUG=fixme-all ctest --output-on-failure --timeout 600 "$@" 2>&1 | show_results; then
+    status=0
+  else
+    status=${PIPESTATUS[0]}
+  fi
   wineserver -k 2>/dev/null || true
   echo "Wine's own log of this suite (helper programs, the service manager, the services): $VANTOR_WINE_LOG"
   exit $status
 fi
 
 if [ "${1:-}" != --suites ]; then
-  bash "$here/scripts/setup.sh"
+  vantor_on_stop_end_all test.sh
+  vantor_stoppable bash "$here/scripts/setup.sh"
   # shellcheck source=scripts/host-way.sh
   . "$here/scripts/host-way.sh"
   if [ "$vantor_way" = both ]; then
-    VANTOR_BITS=32 bash "$here/scripts/build.sh"
+    VANTOR_BITS=32 vantor_stoppable bash "$here/scripts/build.sh"
   else
-    VANTOR_BITS=32 bash "$here/scripts/build.sh" --target Update_Vantor
+    VANTOR_BITS=32 vantor_stoppable bash "$here/scripts/build.sh" --target Update_Vantor
   fi
-  VANTOR_BITS=64 bash "$here/scripts/build.sh"
-  vantor_without_32bit bash "$0" --suites "$@"
+  VANTOR_BITS=64 vantor_stoppable bash "$here/scripts/build.sh"
+  vantor_stoppable vantor_without_32bit bash "$0" --suites "$@"
   exit
 fi
 shift
@@ -50,9 +71,21 @@ shift
 . "$here/scripts/host-way.sh"
 
 # This run's own files: another run waiting for a prefix must not take them over. Each suite's
-# output is copied to <build>/suite.log when it ends.
+# output is copied to <build>/suite.log when it ends, or when the run is stopped.
 run_files="$(mktemp -d)"
 trap 'rm -rf "$run_files"' EXIT
+
+bits=(64)
+if [ "$vantor_way" = both ]; then bits=(32 64); fi
+
+keep_suite_logs() {
+  local b
+  for b in "${bits[@]}"; do
+    [ -f "$run_files/$b.log" ] || continue
+    (VANTOR_BITS=$b; . "$here/scripts/wine-env.sh"; cp "$run_files/$b.log" "$vantor_build/suite.log" 2>/dev/null) || true
+  done
+}
+vantor_on_stop_end_all test.sh keep_suite_logs
 
 # One build's suite; its output in $run_files/<bits>.log, its wall time in seconds in <bits>.time.
 run_suite() (
@@ -65,7 +98,6 @@ run_suite() (
   bash "$here/scripts/hold-prefix.sh" "test.sh (the $VANTOR_BITS-bit suite)" \
     bash "$here/scripts/in-display.sh" bash "$0" --in-display "$run_files/$VANTOR_BITS.log" "$@" || status=$?
   echo $(($(date +%s) - started)) >"$run_files/$VANTOR_BITS.time"
-  cp "$run_files/$VANTOR_BITS.log" "$vantor_build/suite.log" 2>/dev/null || true
   exit $status
 )
 
@@ -74,9 +106,11 @@ summary_of() {  # bits
        "($(cat "$run_files/$1.time" 2>/dev/null || echo ?) s)"
 }
 
-bits=(64)
-if [ "$vantor_way" = both ]; then bits=(32 64); fi
-echo "test.sh: the suites of the ${bits[*]}-bit builds side by side; their output follows when they end"
+if [ "$vantor_way" = both ]; then
+  echo "test.sh: the suites of the 32-bit and the 64-bit builds side by side; each test's result as it ends"
+else
+  echo "test.sh: the suite of the 64-bit test build; each test's result as it ends"
+fi
 declare -A status
 for b in "${bits[@]}"; do
   run_suite "$b" "$@" &
@@ -85,9 +119,17 @@ done
 for b in "${bits[@]}"; do
   if wait "${status[$b]}"; then status[$b]=0; else status[$b]=1; fi
 done
+keep_suite_logs
+
+# What the result lines did not show: each suite's start, its failed tests with their output,
+# ctest's summary and where Wine's log is.
 for b in "${bits[@]}"; do
   echo
-  cat "$run_files/$b.log" 2>/dev/null || echo "== the $b-bit suite left no output"
+  if [ -f "$run_files/$b.log" ]; then
+    grep -vE '^ *Start +[0-9]+: |^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed ' "$run_files/$b.log" || true
+  else
+    echo "== the $b-bit suite left no output"
+  fi
 done
 
 echo

@@ -12,7 +12,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 # shellcheck source=scripts/wine-env.sh
 . "$here/../../scripts/wine-env.sh"
 if [ -z "${DISPLAY:-}" ]; then
-  echo "no display: the dialog cannot open (run under xvfb-run, as scripts/test.sh does)"
+  echo "no display: the dialog cannot open (run it in a virtual X display, as scripts/test.sh does)"
   exit 77
 fi
 bash "$here/../../sim/wmi/set_locator_registration.sh" standin
