@@ -102,6 +102,8 @@ vantor_without_32bit() {
     for program in /usr/lib/wine/wine /usr/lib/wine/wineserver32 /lib/ld-linux.so.2; do
       if [ -e "$program" ]; then mount --bind "$refusal" "$(readlink -f "$program")"; fi
     done
+    # The mounts keep the script; its name goes now, so that a stop leaves nothing behind.
+    rm -f "$refusal"
     VANTOR_32BIT_HIDDEN=1 exec "$@"' hide-32bit "$refusal" "$@" || status=$?
   rm -f "$refusal"
   return $status
