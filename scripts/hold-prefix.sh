@@ -15,15 +15,16 @@ shift
 mkdir -p "$WINEPREFIX"
 lock="$WINEPREFIX/.vantor-held-by"
 held=no
+# On a stop: the prefix's Wine programs are not this script's children. Killed by their server,
+# at once, before the rest of the command ends.
 # shellcheck disable=SC2317  # run by the stop trap
-release() {
+end_wine() {
   if [ "$held" = yes ]; then
     wineserver -k 2>/dev/null || true
-    timeout 4 wineserver -w 2>/dev/null || true
     : >"$lock"
   fi
 }
-vantor_on_stop_end_all "$who" release
+vantor_on_stop_end_all "$who" end_wine
 exec 9>>"$lock"
 if ! flock -n 9; then
   holder="$(cat "$lock" 2>/dev/null || true)"

@@ -1,9 +1,10 @@
 # shellcheck shell=bash
 # Sourced by the project's scripts, so that a stop (TERM, INT or HUP) sent to a script alone ends
 # everything that script started: its children and theirs, whatever they are doing.
-#   vantor_on_stop_end_all <who> [hook]   from then on a stop ends this script's descendants
-#       (vantor_end_processes), runs the hook (a command: what is left to end or keep), says
-#       "<who>: stopped by SIG..." when this is the outermost such script, and exits 128+n.
+#   vantor_on_stop_end_all <who> [hook]   from then on a stop runs the hook (a command that
+#       ends what this script started outside its own process tree), ends this script's
+#       descendants (vantor_end_processes), says "<who>: stopped by SIG..." when this is the
+#       outermost such script, and exits 128+n.
 #   vantor_stoppable <command...>   runs the command so that a stop reaches this script at once:
 #       bash runs a trap only once a command in the foreground has ended, so the command runs
 #       in the background, standard input kept, and is waited for. Returns its exit status.
@@ -66,6 +67,7 @@ vantor_end_processes() {
 _vantor_stopped() {  # signal name, who, hook
   local signal="$1" who="$2" hook="$3" pids grace=3
   trap '' TERM INT HUP
+  if [ -n "$hook" ]; then eval "$hook" || true; fi
   # The outermost script gives the scripts it started time to end what they started.
   [ "${VANTOR_STOP_REPORTER:-}" != $$ ] || grace=10
   pids=$(vantor_descendants $$)
@@ -75,7 +77,6 @@ _vantor_stopped() {  # signal name, who, hook
   pids=$(vantor_descendants $$)
   # shellcheck disable=SC2086
   vantor_end_processes 2 $pids
-  if [ -n "$hook" ]; then eval "$hook" || true; fi
   if [ "${VANTOR_STOP_REPORTER:-}" = $$ ]; then
     echo "$who: stopped by SIG$signal; what it started has ended" >&2
   fi

@@ -9,8 +9,9 @@
 #   vantor_shown_inside   in the display: starts this command's Wine server, which ends before
 #       the display goes. Sets vantor_build, vantor_bin (the build's test programs and fixtures)
 #       and vantor_program (the program as it ships, from ship/ of the 32-bit build; the 64-bit
-#       test build keeps it among the tests). Defines driver (vantor_uidriver.exe, its answer
-#       without carriage returns), windows_path and value_of.
+#       test build keeps it among the tests).
+# For the inside half: driver (vantor_uidriver.exe, its answer without carriage returns),
+# windows_path (a Linux path as Wine sees it) and value_of (a "name=value" line's value).
 _vantor_scripts="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/process-tree.sh
 . "$_vantor_scripts/process-tree.sh"

@@ -71,13 +71,10 @@ shift
 . "$here/scripts/host-way.sh"
 
 # This run's own files: another run waiting for a prefix must not take them over. Each suite's
-# output is copied to <build>/suite.log when it ends, or when the run is stopped.
+# output is copied to <build>/suite.log when this run ends, stopped or not.
 run_files="$(mktemp -d)"
-trap 'rm -rf "$run_files"' EXIT
-
 bits=(64)
 if [ "$vantor_way" = both ]; then bits=(32 64); fi
-
 keep_suite_logs() {
   local b
   for b in "${bits[@]}"; do
@@ -85,7 +82,8 @@ keep_suite_logs() {
     (VANTOR_BITS=$b; . "$here/scripts/wine-env.sh"; cp "$run_files/$b.log" "$vantor_build/suite.log" 2>/dev/null) || true
   done
 }
-vantor_on_stop_end_all test.sh keep_suite_logs
+trap 'keep_suite_logs; rm -rf "$run_files"' EXIT
+vantor_on_stop_end_all test.sh
 
 # One build's suite; its output in $run_files/<bits>.log, its wall time in seconds in <bits>.time.
 run_suite() (
@@ -119,7 +117,6 @@ done
 for b in "${bits[@]}"; do
   if wait "${status[$b]}"; then status[$b]=0; else status[$b]=1; fi
 done
-keep_suite_logs
 
 # What the result lines did not show: each suite's start, its failed tests with their output,
 # ctest's summary and where Wine's log is.
