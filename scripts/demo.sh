@@ -84,9 +84,7 @@ echo "LED version before: $before, after: $after"
 section "Interactive run: the dialog, Update clicked"
 rm -f "$install/controller.state"
 shots="$demo"
-# The program started keeps whatever pipe the driver writes to: a file takes the driver's answer.
-wine "$bin/vantor_uidriver.exe" start --dir "$install" "${envs[@]}" --timeout 300 >"$demo/start.txt"
-start_out="$(tr -d '\r' <"$demo/start.txt")"
+start_out="$(driver_start "$demo/start.txt" --dir "$install" "${envs[@]}" --timeout 300)"
 pid="$(echo "$start_out" | value_of pid)"
 if [ "$(echo "$start_out" | value_of window)" != 1 ]; then
   echo "the dialog did not show:"; echo "$start_out"; exit 1

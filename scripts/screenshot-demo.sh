@@ -18,10 +18,9 @@ out="$(mkdir -p "$out" && cd "$out" && pwd)"
 # The program and the HID library it imports; nothing else, so the dialog shows its start-up
 # state on a machine without the lighting controller.
 driver prepare --dir "C:\\vantor_demo" --copy QyxHid.dll
-# The program started keeps whatever pipe the driver writes to: a file takes the driver's answer.
-wine "$vantor_bin/vantor_uidriver.exe" start --dir "C:\\vantor_demo" --timeout 120 >"$out/start.txt"
-tr -d '\r' <"$out/start.txt"
-pid=$(tr -d '\r' <"$out/start.txt" | value_of pid)
+start_out="$(driver_start "$out/start.txt" --dir "C:\\vantor_demo" --timeout 120)"
+echo "$start_out"
+pid="$(echo "$start_out" | value_of pid)"
 driver read --pid "$pid"
 driver screenshot "$out/vantor_dialog.bmp" --pid "$pid"
 driver about --pid "$pid"

@@ -11,7 +11,8 @@
 #       and vantor_program (the program as it ships, from ship/ of the 32-bit build; the 64-bit
 #       test build keeps it among the tests).
 # For the inside half: driver (vantor_uidriver.exe, its answer without carriage returns),
-# windows_path (a Linux path as Wine sees it) and value_of (a "name=value" line's value).
+# driver_start (its "start"), windows_path (a Linux path as Wine sees it) and value_of (a
+# "name=value" line's value).
 _vantor_scripts="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/process-tree.sh
 . "$_vantor_scripts/process-tree.sh"
@@ -57,5 +58,12 @@ vantor_shown_inside() {
 }
 
 driver() { wine "$vantor_bin/vantor_uidriver.exe" "$@" | tr -d '\r'; }
+# The program started keeps whatever pipe the driver writes to, so the answer goes through a file.
+driver_start() {  # answer file, start's options
+  local answer="$1"
+  shift
+  wine "$vantor_bin/vantor_uidriver.exe" start "$@" >"$answer"
+  tr -d '\r' <"$answer"
+}
 windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
 value_of() { sed -n "s/^$1=//p"; }
