@@ -7,8 +7,9 @@
 #            as a file (shipped_program_file); that program is built but not run.
 # Arguments go to ctest (e.g. -R name); "--suites" first skips the set-up and the build. Each
 # test's result line shows as soon as it is known, marked with its build ("[64] 5/27 Test #5:
-# ..."); the output of failed tests and the summaries follow once every suite has ended. Each
-# suite's whole output is kept in <build>/suite.log. The exit code is not 0 when a suite failed.
+# ..."); the output of failed tests and the summaries follow once every suite has ended, and the
+# last line counts every suite's tests ("54 passed, 0 failed"). Each suite's whole output is
+# kept in <build>/suite.log. The exit code is not 0 when a suite failed.
 # A suite waits while another command holds its build's prefix (scripts/hold-prefix.sh). A stop
 # (TERM, INT or HUP) ends the suites, their programs, displays and Wine servers.
 set -euo pipefail
@@ -131,10 +132,6 @@ done
 
 echo
 echo "== summary ($vantor_way_reason)"
-if [ "$vantor_way" = both ]; then
-  echo "32-bit build (shipped program): $(summary_of 32)"
-fi
-echo "64-bit test build:              $(summary_of 64)"
 if [ "$vantor_way" = 64-only ]; then
   file_check="not among the tests run"
   if grep -q '^ *[0-9]*/[0-9]* Test *#[0-9]*: shipped_program_file ' "$run_files/64.log"; then
@@ -144,5 +141,23 @@ if [ "$vantor_way" = 64-only ]; then
   echo "The 32-bit Update_Vantor.exe was built but NOT run here; checked as a file only"
   echo "(PE32, GUI, version 1.0.0.23, requireAdministrator manifest: shipped_program_file $file_check)."
 fi
+if [ "$vantor_way" = both ]; then
+  echo "32-bit build (shipped program): $(summary_of 32)"
+fi
+echo "64-bit test build:              $(summary_of 64)"
+# The last line: every suite's tests in one count, from ctest's own summaries.
+passed=0
+failed=0
+unsummed=""
+for b in "${bits[@]}"; do
+  summary="$(summary_of "$b")"
+  if [[ $summary =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    failed=$((failed + BASH_REMATCH[1]))
+    passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  elif [[ $summary == "no summary"* ]]; then
+    unsummed+=" $b-bit"
+  fi
+done
+echo "$passed passed, $failed failed${unsummed:+ (no ctest summary from:$unsummed)}"
 for b in "${bits[@]}"; do [ "${status[$b]}" = 0 ] || exit 1; done
 exit 0
