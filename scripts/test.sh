@@ -141,16 +141,14 @@ if [ "$vantor_way" = 64-only ]; then
   echo "The 32-bit Update_Vantor.exe was built but NOT run here; checked as a file only"
   echo "(PE32, GUI, version 1.0.0.23, requireAdministrator manifest: shipped_program_file $file_check)."
 fi
-if [ "$vantor_way" = both ]; then
-  echo "32-bit build (shipped program): $(summary_of 32)"
-fi
-echo "64-bit test build:              $(summary_of 64)"
-# The last line: every suite's tests in one count, from ctest's own summaries.
+# Each suite's summary, then a last line with every suite's tests in one count, from ctest's.
+declare -A label=([32]="32-bit build (shipped program):" [64]="64-bit test build:             ")
 passed=0
 failed=0
 unsummed=""
 for b in "${bits[@]}"; do
   summary="$(summary_of "$b")"
+  echo "${label[$b]} $summary"
   if [[ $summary =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
     failed=$((failed + BASH_REMATCH[1]))
     passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
